@@ -1,0 +1,214 @@
+#include "AccessKeyForm.h"
+
+#include "FolderDialog.h"
+#include "FormWindow.h"
+#include "PathLabel.h"
+#include "Spinner.h"
+#include "UiMarker.h"
+#include "VisibilityWait.h"
+#include "WindowExposure.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWindow>
+
+namespace corvane {
+namespace {
+
+constexpr qsizetype maxAccessKeyBytes = 256;
+const QColor errorColour(0xd7, 0x00, 0x15);
+
+QString fromUtf8(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+AccessKeyForm::AccessKeyForm(EventSink& events, QObject* parent) : QObject(parent), m_events(events) {}
+
+AccessKeyForm::~AccessKeyForm()
+{
+    delete m_window;
+}
+
+bool AccessKeyForm::formShown() const
+{
+    return m_window != nullptr;
+}
+
+QWidget* AccessKeyForm::window() const
+{
+    return m_window;
+}
+
+void AccessKeyForm::buildForm(bool setup, const std::string& projectRoot)
+{
+    m_setup = setup;
+    m_projectRoot = projectRoot;
+    m_window = new FormWindow(setup);
+    connect(m_window, &FormWindow::closeRequested, this, &AccessKeyForm::requestClose);
+    connect(m_window->submitButton(), &QPushButton::clicked, this, &AccessKeyForm::submitForm);
+    connect(m_window->cancelButton(), &QPushButton::clicked, this, &AccessKeyForm::requestClose);
+    connect(m_window->chooseButton(), &QPushButton::clicked, this, &AccessKeyForm::chooseFolder);
+    refreshProjectRoot();
+    refreshControls();
+    Q_EMIT windowBuilt(m_window);
+
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+    m_window->keyField()->setFocus();
+    checkVisibility();
+}
+
+void AccessKeyForm::checkVisibility()
+{
+    auto* exposure = new WindowExposure(m_window->windowHandle(), visibilityWaitBound(), this);
+    connect(exposure, &WindowExposure::known, this, [this, exposure](bool exposed) {
+        exposure->deleteLater();
+        if (m_stopping) {
+            return;
+        }
+        if (exposed) {
+            markUIVisible();
+            m_events.emit("form-visible");
+            return;
+        }
+        m_events.emit("protocol-error", {{"reason", std::string("form-not-visible")}});
+        Q_EMIT notVisible();
+    });
+}
+
+void AccessKeyForm::refreshProjectRoot()
+{
+    const QString path = QFile::decodeName(QByteArray::fromStdString(m_projectRoot));
+    m_window->projectRootLabel()->setText(path.isEmpty() ? QStringLiteral("尚未选择项目目录") : path);
+    m_window->projectRootLabel()->setToolTip(path);
+}
+
+void AccessKeyForm::submitForm()
+{
+    if (m_complete) {
+        requestClose();
+        return;
+    }
+    if (m_busy || m_cancellationSent || !m_window) {
+        return;
+    }
+    const QByteArray key = m_window->keyField()->text().trimmed().toUtf8();
+    const bool acceptable = !key.isEmpty() && key.size() <= maxAccessKeyBytes && (!m_setup || !m_projectRoot.empty());
+    if (!acceptable) {
+        m_window->feedback()->setText(m_setup ? QStringLiteral("请输入 Access Key，并选择项目目录。")
+                                              : QStringLiteral("请输入完整的 Access Key。"));
+        return;
+    }
+    showResult(FormPhase::Busy, "正在验证 Access Key…");
+    EventPayload payload{{"accessKey", key.toStdString()}};
+    if (m_setup) {
+        payload.emplace("projectRoot", m_projectRoot);
+    }
+    m_events.emit("submit", payload);
+}
+
+void AccessKeyForm::showResult(FormPhase phase, const std::string& message)
+{
+    m_busy = phase == FormPhase::Busy;
+    m_complete = phase == FormPhase::Success;
+    if (!m_window) {
+        return;
+    }
+    refreshControls();
+    m_window->feedback()->setText(fromUtf8(message));
+    m_window->setFeedbackColour(phase == FormPhase::Error ? errorColour
+                                                          : m_window->palette().color(QPalette::PlaceholderText));
+    m_window->progress()->setRunning(m_busy);
+    if (m_complete) {
+        m_window->keyField()->clear();
+    }
+    if (phase == FormPhase::Error) {
+        m_window->keyField()->setFocus();
+    }
+}
+
+// Every control follows from busy, complete and cancellationSent alone.
+void AccessKeyForm::refreshControls()
+{
+    if (!m_window) {
+        return;
+    }
+    const bool inputEnabled = !m_busy && !m_complete && !m_cancellationSent;
+    m_window->keyField()->setEnabled(inputEnabled);
+    m_window->chooseButton()->setEnabled(inputEnabled);
+    m_window->submitButton()->setEnabled(!m_busy && !m_cancellationSent);
+    m_window->submitButton()->setText(m_complete ? QStringLiteral("完成") : submitTitle(m_setup));
+    m_window->cancelButton()->setEnabled(!m_cancellationSent);
+    m_window->cancelButton()->setVisible(!m_complete);
+}
+
+bool AccessKeyForm::keyFieldEnabled() const
+{
+    return m_window && m_window->keyField()->isEnabled();
+}
+
+void AccessKeyForm::requestClose()
+{
+    if (m_cancellationSent) {
+        return;
+    }
+    m_cancellationSent = true;
+    refreshControls();
+    m_events.emit("cancel");
+}
+
+void AccessKeyForm::submitKey(const std::string& accessKey)
+{
+    if (m_window) {
+        m_window->keyField()->setText(fromUtf8(accessKey));
+    }
+    submitForm();
+}
+
+void AccessKeyForm::chooseFolder()
+{
+    if (m_busy || m_complete || !m_window || m_folderDialog) {
+        return;
+    }
+    m_folderDialog = new FolderDialog(m_window, QFile::decodeName(QByteArray::fromStdString(m_projectRoot)));
+    m_folderDialog->setWindowModality(Qt::WindowModal);
+    m_folderDialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_folderDialog, &QDialog::finished, this, [this](int result) {
+        const QString folder = m_folderDialog ? m_folderDialog->chosenFolder() : QString();
+        // The result is taken on the next turn of the event loop, once the dialog has closed.
+        QMetaObject::invokeMethod(
+            this, [this, result, folder] { onFolderChosen(result == QDialog::Accepted ? folder : QString()); },
+            Qt::QueuedConnection);
+    });
+    m_folderDialog->open();
+}
+
+void AccessKeyForm::onFolderChosen(const QString& path)
+{
+    if (path.isEmpty() || !m_window) {
+        return;
+    }
+    m_projectRoot = QFile::encodeName(path).toStdString();
+    refreshProjectRoot();
+}
+
+void AccessKeyForm::stop()
+{
+    m_stopping = true;
+    if (m_folderDialog) {
+        m_folderDialog->reject();
+    }
+    if (m_window) {
+        m_window->keyField()->clear();
+        m_window->allowClose();
+    }
+}
+
+} // namespace corvane

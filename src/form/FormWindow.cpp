@@ -1,0 +1,165 @@
+#include "FormWindow.h"
+
+#include "PathLabel.h"
+#include "Spinner.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+namespace corvane {
+namespace {
+
+constexpr int windowWidth = 480;
+constexpr int margin = 24;
+
+QLabel* label(const QString& text, bool wrap, QWidget* parent)
+{
+    auto* created = new QLabel(text, parent);
+    created->setTextFormat(Qt::PlainText);
+    created->setWordWrap(wrap);
+    return created;
+}
+
+QColor secondaryColour(const QWidget* widget)
+{
+    return widget->palette().color(QPalette::PlaceholderText);
+}
+
+} // namespace
+
+QString submitTitle(bool setup)
+{
+    return setup ? QStringLiteral("连接") : QStringLiteral("更换");
+}
+
+FormWindow::FormWindow(bool setup, QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setWindowTitle(QStringLiteral("Corvane"));
+    setFixedSize(windowWidth, setup ? 440 : 350);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+
+    auto* stack = new QVBoxLayout(this);
+    stack->setContentsMargins(margin, margin, margin, margin);
+    stack->setSpacing(12);
+    stack->setAlignment(Qt::AlignTop);
+
+    QLabel* heading = label(setup ? QStringLiteral("完成设置") : QStringLiteral("更换 Access Key"), false, this);
+    QFont headingFont = heading->font();
+    headingFont.setBold(true);
+    headingFont.setPointSize(20);
+    heading->setFont(headingFont);
+    stack->addWidget(heading);
+
+    QLabel* explanation =
+        label(setup ? QStringLiteral("输入管理员发放的 Access Key，并选择项目目录。远程操作使用你的 "
+                                     "macOS 用户权限；项目目录限制文件工具，不是 Shell 沙箱。")
+                    : QStringLiteral("更换后，当前远程连接会断开，并重新绑定这台电脑。项目目录设置保持不变。"),
+              true, this);
+    QPalette secondary = explanation->palette();
+    secondary.setColor(QPalette::WindowText, secondaryColour(this));
+    explanation->setPalette(secondary);
+    stack->addWidget(explanation);
+
+    stack->addWidget(label(setup ? QStringLiteral("Access Key") : QStringLiteral("新的 Access Key"), false, this));
+    m_keyField = new QLineEdit(this);
+    m_keyField->setEchoMode(QLineEdit::Password);
+    m_keyField->setPlaceholderText(QStringLiteral("Access Key"));
+    m_keyField->setAccessibleName(QStringLiteral("Access Key"));
+    stack->addWidget(m_keyField);
+
+    m_chooseButton = new QPushButton(QStringLiteral("选择…"), this);
+    m_projectRootLabel = new PathLabel(this);
+    if (setup) {
+        stack->addWidget(label(QStringLiteral("项目目录"), false, this));
+        stack->addWidget(buildFolderRow());
+    } else {
+        m_chooseButton->hide();
+        m_projectRootLabel->hide();
+    }
+    stack->addWidget(buildStatusRow());
+    stack->addWidget(buildButtonRow(setup));
+    addKeyShortcuts();
+}
+
+QWidget* FormWindow::buildFolderRow()
+{
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(12);
+    layout->addWidget(m_projectRootLabel, 1);
+    layout->addWidget(m_chooseButton, 0, Qt::AlignTop);
+    return row;
+}
+
+QWidget* FormWindow::buildStatusRow()
+{
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    m_progress = new Spinner(row);
+    m_feedback = label(QString(), true, row);
+    // Four lines at most: the label never grows taller than that.
+    m_feedback->setMaximumHeight(m_feedback->fontMetrics().lineSpacing() * 4);
+    m_feedback->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setFeedbackColour(secondaryColour(this));
+    layout->addWidget(m_progress, 0, Qt::AlignTop);
+    layout->addWidget(m_feedback, 1);
+    return row;
+}
+
+QWidget* FormWindow::buildButtonRow(bool setup)
+{
+    auto* row = new QWidget(this);
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(12);
+    m_cancelButton = new QPushButton(QStringLiteral("取消"), row);
+    m_submitButton = new QPushButton(submitTitle(setup), row);
+    m_submitButton->setDefault(true);
+    layout->addStretch(1);
+    layout->addWidget(m_cancelButton);
+    layout->addWidget(m_submitButton);
+    return row;
+}
+
+// Return presses the submit button and Escape the cancel button, as long as they can be pressed.
+void FormWindow::addKeyShortcuts()
+{
+    const auto press = [](QPushButton* button) {
+        return [button] {
+            if (button->isEnabled() && button->isVisible()) {
+                button->click();
+            }
+        };
+    };
+    for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, press(m_submitButton));
+    }
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, press(m_cancelButton));
+}
+
+void FormWindow::setFeedbackColour(const QColor& colour)
+{
+    QPalette palette = m_feedback->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    m_feedback->setPalette(palette);
+}
+
+void FormWindow::closeEvent(QCloseEvent* event)
+{
+    if (m_closeAllowed) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    Q_EMIT closeRequested();
+}
+
+} // namespace corvane

@@ -1,0 +1,63 @@
+// The Access Key form window and its controls, laid out for the setup variant (key and project folder,
+// 480 x 440) or the replace-key variant (key only, 480 x 350). It holds no flow logic: AccessKeyForm
+// decides what each control shows. The close button becomes closeRequested() unless closing is allowed.
+// Main thread.
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace corvane {
+
+class PathLabel;
+class Spinner;
+
+class FormWindow final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FormWindow)
+
+public:
+    explicit FormWindow(bool setup, QWidget* parent = nullptr);
+
+    QLineEdit* keyField() const { return m_keyField; }
+    PathLabel* projectRootLabel() const { return m_projectRootLabel; }
+    QLabel* feedback() const { return m_feedback; }
+    Spinner* progress() const { return m_progress; }
+    QPushButton* chooseButton() const { return m_chooseButton; }
+    QPushButton* submitButton() const { return m_submitButton; }
+    QPushButton* cancelButton() const { return m_cancelButton; }
+
+    void setFeedbackColour(const QColor& colour);
+    void allowClose() { m_closeAllowed = true; }
+
+Q_SIGNALS:
+    void closeRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QWidget* buildFolderRow();
+    QWidget* buildStatusRow();
+    QWidget* buildButtonRow(bool setup);
+    void addKeyShortcuts();
+
+    QLineEdit* m_keyField = nullptr;
+    PathLabel* m_projectRootLabel = nullptr;
+    QLabel* m_feedback = nullptr;
+    Spinner* m_progress = nullptr;
+    QPushButton* m_chooseButton = nullptr;
+    QPushButton* m_submitButton = nullptr;
+    QPushButton* m_cancelButton = nullptr;
+    bool m_closeAllowed = false;
+};
+
+// The submit button's title in the variant, before the form completes.
+QString submitTitle(bool setup);
+
+} // namespace corvane

@@ -1,0 +1,31 @@
+// Shows a folder path in at most two lines, shortened in the middle when it does not fit, with the
+// whole path as its tooltip. Main thread.
+#pragma once
+
+#include <QWidget>
+
+namespace corvane {
+
+class PathLabel final : public QWidget {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(PathLabel)
+
+public:
+    explicit PathLabel(QWidget* parent = nullptr);
+
+    void setText(const QString& text);
+    QString text() const { return m_text; }
+    // The lines as drawn at the current width.
+    QStringList shownLines() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString m_text;
+};
+
+} // namespace corvane

@@ -1,0 +1,119 @@
+#include "Event.h"
+
+#include <unicode/utf8.h>
+
+namespace corvane {
+namespace {
+
+constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
+
+void appendEscapedAscii(std::string& out, char byte)
+{
+    static constexpr char hexDigits[] = "0123456789abcdef";
+    switch (byte) {
+    case '"':
+        out += "\\\"";
+        return;
+    case '\\':
+        out += "\\\\";
+        return;
+    case '/':
+        out += "\\/";
+        return;
+    case '\b':
+        out += "\\b";
+        return;
+    case '\f':
+        out += "\\f";
+        return;
+    case '\n':
+        out += "\\n";
+        return;
+    case '\r':
+        out += "\\r";
+        return;
+    case '\t':
+        out += "\\t";
+        return;
+    default:
+        break;
+    }
+    const auto code = static_cast<unsigned char>(byte);
+    if (code < 0x20) {
+        out += "\\u00";
+        out += hexDigits[code >> 4];
+        out += hexDigits[code & 0xF];
+        return;
+    }
+    out += byte;
+}
+
+void appendValue(std::string& out, const EventValue& value)
+{
+    if (std::holds_alternative<std::nullptr_t>(value)) {
+        out += "null";
+    } else if (const bool* flag = std::get_if<bool>(&value)) {
+        out += *flag ? "true" : "false";
+    } else {
+        appendJsonString(out, std::get<std::string>(value));
+    }
+}
+
+void appendMember(std::string& out, std::string_view key, const EventValue& value)
+{
+    if (out.size() > 1) {
+        out += ',';
+    }
+    appendJsonString(out, key);
+    out += ':';
+    appendValue(out, value);
+}
+
+} // namespace
+
+void appendJsonString(std::string& out, std::string_view text)
+{
+    out += '"';
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    int32_t offset = 0;
+    while (offset < length) {
+        if (bytes[offset] < 0x80) {
+            appendEscapedAscii(out, static_cast<char>(bytes[offset]));
+            ++offset;
+            continue;
+        }
+        const int32_t start = offset;
+        UChar32 codePoint = 0;
+        U8_NEXT(bytes, offset, length, codePoint);
+        if (codePoint < 0) {
+            out += replacementCharacter;
+        } else {
+            out.append(text.data() + start, static_cast<std::size_t>(offset - start));
+        }
+    }
+    out += '"';
+}
+
+std::string encodeEventLine(std::string_view name, const EventPayload& payload)
+{
+    constexpr std::string_view eventKey = "event";
+    std::string line = "{";
+    bool nameWritten = false;
+    for (const auto& [key, value] : payload) {
+        if (!nameWritten && key >= eventKey) {
+            appendMember(line, eventKey, std::string(name));
+            nameWritten = true;
+        }
+        if (key != eventKey) {
+            appendMember(line, key, value);
+        }
+    }
+    if (!nameWritten) {
+        appendMember(line, eventKey, std::string(name));
+    }
+    line += "}\n";
+    return line;
+}
+
+} // namespace corvane

@@ -1,0 +1,30 @@
+#include "JsonText.h"
+
+namespace corvane {
+
+std::optional<nlohmann::json> parseJson(std::string_view text)
+{
+    auto value = nlohmann::json::parse(text.begin(), text.end(), nullptr, /*allow_exceptions=*/false,
+                                       /*ignore_comments=*/false);
+    if (value.is_discarded()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+const nlohmann::json* findMember(const nlohmann::json& object, std::string_view key)
+{
+    if (!object.is_object()) {
+        return nullptr;
+    }
+    const auto found = object.find(key);
+    return found == object.end() ? nullptr : &*found;
+}
+
+const std::string* findString(const nlohmann::json& object, std::string_view key)
+{
+    const nlohmann::json* member = findMember(object, key);
+    return member && member->is_string() ? member->get_ptr<const std::string*>() : nullptr;
+}
+
+} // namespace corvane

@@ -1,0 +1,30 @@
+#include "TrayDispatcher.h"
+
+#include "JsonText.h"
+#include "TrayStateDecoder.h"
+#include "TrayStateValidation.h"
+
+namespace corvane {
+
+void TrayDispatcher::receive(std::string_view line)
+{
+    const std::optional<nlohmann::json> value = parseJson(line);
+    // A smoke-run exercise that does not name an enabled row falls through to tray-state decoding on the
+    // same line, so it is refused exactly once.
+    if (m_smoke && value) {
+        if (const std::string* id = findString(*value, "exerciseMenu"); id && m_frontend.exerciseMenu(*id)) {
+            return;
+        }
+    }
+    const std::optional<TrayState> state = value ? decodeTrayState(*value) : std::nullopt;
+    if (!state || !isValidTrayState(*state)) {
+        m_events.emit("protocol-error");
+        return;
+    }
+    m_frontend.apply(*state);
+    if (m_smoke) {
+        m_events.emit("state-applied", {{"status", state->status}});
+    }
+}
+
+} // namespace corvane

@@ -1,0 +1,37 @@
+#include "TrayState.h"
+
+namespace corvane {
+
+const std::string& MenuEntry::actionOrEmpty() const
+{
+    static const std::string none;
+    return action ? *action : none;
+}
+
+std::vector<MenuEntry> TrayState::entries() const
+{
+    std::vector<MenuEntry> flat;
+    for (const MenuEntry& row : menu) {
+        flat.push_back(row);
+        if (row.children) {
+            flat.insert(flat.end(), row.children->begin(), row.children->end());
+        }
+    }
+    return flat;
+}
+
+std::vector<const MenuEntry*> TrayState::entryViews() const
+{
+    std::vector<const MenuEntry*> flat;
+    for (const MenuEntry& row : menu) {
+        flat.push_back(&row);
+        if (row.children) {
+            for (const MenuEntry& child : *row.children) {
+                flat.push_back(&child);
+            }
+        }
+    }
+    return flat;
+}
+
+} // namespace corvane

@@ -1,0 +1,18 @@
+// Strict decoding of a TrayState from one JSON text: exact types, no conversions, null counts as
+// missing, unknown keys ignored at every level, rows decoded to any depth. The first failure ends the
+// decoding; no partial state is produced. Pure; safe on any thread.
+#pragma once
+
+#include "TrayState.h"
+
+#include <nlohmann/json_fwd.hpp>
+
+#include <optional>
+#include <string_view>
+
+namespace corvane {
+
+std::optional<TrayState> decodeTrayState(std::string_view text);
+std::optional<TrayState> decodeTrayState(const nlohmann::json& value);
+
+} // namespace corvane

@@ -1,0 +1,19 @@
+// Unicode rules for controller texts, with ICU: user-perceived characters (extended grapheme clusters)
+// for display cuts, and canonical equivalence (NFC) for comparing ids. ASCII text, the usual case, takes
+// a fast path that never touches ICU. Texts come from strict JSON, so they are valid UTF-8.
+// Any thread; each thread keeps its own break iterator.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+// The first `count` extended grapheme clusters of `text` (all of it when it has fewer).
+std::string_view firstCharacters(std::string_view text, std::size_t count);
+
+// The NFC form of `text`: two texts are canonically equivalent exactly when their forms are equal.
+std::string canonicalForm(std::string_view text);
+
+} // namespace corvane

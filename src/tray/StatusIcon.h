@@ -1,0 +1,30 @@
+// The status item's icon: the template image, drawn light with a dark rim so that it reads on light
+// and dark panels alike, with the icon status mark as a badge in its lower right corner. Linux shells
+// draw no text beside a tray icon, so the mark has to be part of the picture.
+// Main thread (QPainter on pixmaps).
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+#include <string_view>
+
+namespace corvane {
+
+// The mark for a status word: " …" busy, " !" partial, " Ⅱ" suspended, " –" stopped, empty otherwise.
+QString statusMark(std::string_view status);
+
+class StatusIcon final {
+public:
+    // Loads the template image; without it the icon is the badge alone.
+    StatusIcon();
+
+    QIcon render(const QString& mark) const;
+
+private:
+    QPixmap renderPixmap(int size, const QString& mark) const;
+
+    QImage m_template;
+};
+
+} // namespace corvane

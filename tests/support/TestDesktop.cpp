@@ -1,0 +1,44 @@
+// Assembles a private desktop for one test. Owner's thread only.
+#include "TestDesktop.h"
+
+#include <stdexcept>
+
+namespace corvane::test {
+
+TestDesktop::TestDesktop() : m_scratch("corvane-desktop")
+{
+    for (const char* name : {"runtime", "tmp", "files"}) {
+        std::filesystem::create_directory(m_scratch.path() / name);
+        std::filesystem::permissions(m_scratch.path() / name, std::filesystem::perms::owner_all);
+    }
+}
+
+TestHost& TestDesktop::startHost(const std::string& program)
+{
+    return m_host.emplace(program, environment());
+}
+
+TestHost& TestDesktop::host()
+{
+    if (!m_host) {
+        throw std::logic_error("the test host was not started");
+    }
+    return *m_host;
+}
+
+Environment TestDesktop::environment() const
+{
+    Environment environment = Environment::inherited();
+    environment.set("DISPLAY", m_display.display());
+    environment.set("DBUS_SESSION_BUS_ADDRESS", m_bus.address());
+    environment.set("QT_QPA_PLATFORM", "xcb");
+    environment.set("XDG_RUNTIME_DIR", (m_scratch.path() / "runtime").string());
+    environment.set("TMPDIR", (m_scratch.path() / "tmp").string());
+    for (const char* name : {"WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP", "XDG_SESSION_TYPE", "DESKTOP_SESSION",
+                             "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID", "QT_QPA_PLATFORMTHEME"}) {
+        environment.unset(name);
+    }
+    return environment;
+}
+
+} // namespace corvane::test
