@@ -4,10 +4,6 @@
 #include "ItemClient.h"
 
 #include <QCoreApplication>
-#include <QDBusObjectPath>
-#include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
-#include <QDBusVariant>
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -170,23 +166,12 @@ void HostSession::onItemAdded(const QString& service, const QString& path)
     subscribe(service, path, itemInterface,
               {QStringLiteral("NewToolTip"), QStringLiteral("NewIcon"), QStringLiteral("NewTitle"),
                QStringLiteral("NewStatus")});
-    // Asked without blocking: the item may be waiting for its registration call to return.
-    QDBusMessage get = QDBusMessage::createMethodCall(service, path, QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
-    get.setArguments({itemInterface, QStringLiteral("Menu")});
-    auto* pending = new QDBusPendingCallWatcher(m_connection.asyncCall(get), this);
-    connect(pending, &QDBusPendingCallWatcher::finished, this, [this, service, path](QDBusPendingCallWatcher* call) {
-        call->deleteLater();
-        const QDBusPendingReply<QDBusVariant> reply = *call;
-        const QString menuPath =
-            reply.isError() ? QString() : qdbus_cast<QDBusObjectPath>(reply.value().variant()).path();
-        if (!menuPath.isEmpty()) {
-            subscribe(service, menuPath, menuInterface,
-                      {QStringLiteral("LayoutUpdated"), QStringLiteral("ItemsPropertiesUpdated")});
-        }
-        writeEvent(QStringLiteral("item-registered"),
-                   {{QStringLiteral("service"), service}, {QStringLiteral("path"), path}});
-    });
+    // Any path: the menu's path is a property of the item, and reading it here could block on an item
+    // that is still waiting for its registration call to return.
+    subscribe(service, QString(), menuInterface,
+              {QStringLiteral("LayoutUpdated"), QStringLiteral("ItemsPropertiesUpdated")});
+    writeEvent(QStringLiteral("item-registered"),
+               {{QStringLiteral("service"), service}, {QStringLiteral("path"), path}});
 }
 
 void HostSession::subscribe(const QString& service, const QString& path, const QString& interface,
