@@ -55,7 +55,11 @@ QString statusMark(std::string_view status)
     return {};
 }
 
-StatusIcon::StatusIcon() : m_template(QStringLiteral(":/corvane/CorvaneTemplate@2x.png")) {}
+StatusIcon::StatusIcon() : m_template(QStringLiteral(":/corvane/CorvaneTemplate@2x.png"))
+{
+    // Qt gives an "@2x" file a device pixel ratio of 2; the pixmaps drawn here are in device pixels.
+    m_template.setDevicePixelRatio(1);
+}
 
 QIcon StatusIcon::render(const QString& mark) const
 {

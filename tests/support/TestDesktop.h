@@ -25,7 +25,8 @@ public:
     TestHost& host();
 
     // This process's environment with DISPLAY, DBUS_SESSION_BUS_ADDRESS, QT_QPA_PLATFORM=xcb and this
-    // desktop's XDG_RUNTIME_DIR and TMPDIR; variables naming another desktop session are removed.
+    // desktop's XDG_RUNTIME_DIR and TMPDIR; variables naming another desktop session are removed, and
+    // ASan's strict string checks are off.
     Environment environment() const;
     // Scratch space for the test's own files, removed with the desktop.
     std::filesystem::path directory() const { return m_scratch.path() / "files"; }
