@@ -38,11 +38,6 @@ Environment TestDesktop::environment() const
                              "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID", "QT_QPA_PLATFORMTHEME"}) {
         environment.unset(name);
     }
-    // libxkbcommon-x11 hands strndup a buffer without a terminator, which strict string checks report in
-    // every sanitized Qt program on X11; the last setting wins.
-    if (const std::optional<std::string> options = environment.get("ASAN_OPTIONS")) {
-        environment.set("ASAN_OPTIONS", *options + ":strict_string_checks=0");
-    }
     return environment;
 }
 
