@@ -289,6 +289,26 @@ TEST_F(Tray, AHostThatComesUpShortlyAfterIsWaitedFor)
     EXPECT_EQ(rows(m_desktop.host().dump().at("menu")), std::vector<std::string>{"正在启动…|off|standard"});
 }
 
+TEST_F(Tray, AnXEmbedTrayEmbedsTheItemWhenNoStatusNotifierHostRuns)
+{
+    const Process::Options desktop{.environment = m_desktop.environment()};
+    Process trayer({"trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "28"},
+                   desktop);
+    Process search({"xdotool", "search", "--sync", "--class", "trayer"}, desktop);
+    ASSERT_EQ(search.wait(patience), 0);
+    Process tray = startTray({"--smoke"}, options());
+    EXPECT_EQ(nextLine(tray), R"({"event":"ready"})");
+    EXPECT_EQ(nextLine(tray), R"({"event":"tray-visible"})");
+    send(tray, sampleState);
+    EXPECT_EQ(nextLine(tray), R"({"event":"state-applied","status":"ready"})");
+    send(tray, R"({"exerciseMenu":"a"})");
+    EXPECT_EQ(nextLine(tray), R"({"action":"pause","event":"menu"})");
+    // The tray going away leaves nothing to show the item in; the process keeps serving the controller.
+    trayer.kill();
+    send(tray, sampleState);
+    EXPECT_EQ(nextLine(tray), R"({"event":"state-applied","status":"ready"})");
+}
+
 TEST_F(Tray, TrayAndFormOfOneIdentityRunSideBySide)
 {
     startVisible();
