@@ -101,7 +101,10 @@ void StatusItem::addRows(QMenu* menu, const std::vector<MenuEntry>& rows)
         }
         QAction* item = addRow(menu, entry);
         if (entry.hasChildren()) {
-            auto* submenu = new QMenu(menuTitle(entry.text, m_path));
+            auto* submenu = new QMenu();
+            // The row shows the cut title; Qt gives a submenu no title apart from its row, so the whole
+            // text becomes the menu window's own title (shown when the menu stands on its own).
+            submenu->setWindowTitle(QString::fromStdString(entry.text));
             submenu->setSeparatorsCollapsible(false);
             m_submenus.push_back(submenu);
             addRows(submenu, *entry.children);

@@ -1,7 +1,5 @@
 #include "TrayText.h"
 
-#include <QTextDocument>
-
 namespace corvane {
 
 QString menuTitle(std::string_view text, TrayPath path)
@@ -27,7 +25,8 @@ QString tooltipText(std::string_view text, TrayPath path)
     if (path == TrayPath::StatusNotifier || plain.isEmpty()) {
         return plain;
     }
-    return Qt::convertFromPlainText(plain, Qt::WhiteSpacePre);
+    // Markup that keeps every character and line break as given.
+    return QStringLiteral("<p style='white-space:pre-wrap'>") + plain.toHtmlEscaped() + QStringLiteral("</p>");
 }
 
 } // namespace corvane

@@ -3,18 +3,17 @@
 
 #include "Deadline.h"
 
+#include <array>
+#include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <stdexcept>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
-#include <unistd.h>
-
-#include <array>
-#include <cerrno>
-#include <stdexcept>
 #include <system_error>
+#include <unistd.h>
 
 namespace corvane::test {
 namespace {
@@ -166,12 +165,9 @@ Process::Process(std::vector<std::string> argv, Options options)
         }
     }
     Pipe errorReport = openPipe();
-    const ChildSetup setup{program.c_str(),
-                           argPointers.data(),
-                           envPointers.data(),
-                           {theirs[0].get(), theirs[1].get(), theirs[2].get()},
-                           errorReport.write.get(),
-                           ::getpid()};
+    const ChildSetup setup{program.c_str(),         argPointers.data(),
+                           envPointers.data(),      {theirs[0].get(), theirs[1].get(), theirs[2].get()},
+                           errorReport.write.get(), ::getpid()};
 
     const pid_t pid = ::fork();
     if (pid < 0) {
@@ -243,6 +239,12 @@ bool Process::writeStdin(std::string_view bytes)
 void Process::closeStdin()
 {
     m_input.reset();
+}
+
+void Process::closeStdout()
+{
+    m_output.reset();
+    m_outputBuffer.clear();
 }
 
 std::optional<std::string> Process::readLine(std::chrono::milliseconds timeout)

@@ -7,12 +7,11 @@
 #include "Environment.h"
 #include "UniqueFd.h"
 
-#include <sys/types.h>
-
 #include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 namespace corvane::test {
@@ -42,6 +41,8 @@ public:
     // False when standard input is not a pipe, was closed, or the child no longer reads it.
     bool writeStdin(std::string_view bytes);
     void closeStdin();
+    // Closes our end of the child's standard output, as a controller that stops listening would.
+    void closeStdout();
 
     // The next line of standard output without its line feed; the unterminated rest at end of file.
     // Nothing on timeout or once standard output is exhausted.
