@@ -1,5 +1,7 @@
 #include "ActivationPolicy.h"
 
+#include <xcb/xcb.h>
+
 #include <cstdlib>
 #include <string_view>
 
@@ -12,14 +14,24 @@ bool environmentSet(const char* name)
     return value && *value;
 }
 
+// Qt aborts the process when its X connection fails, so the connection is tried first: a DISPLAY that
+// names no reachable server is no session.
+bool xServerReachable()
+{
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool reachable = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return reachable;
+}
+
 } // namespace
 
 bool displaySessionAvailable()
 {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     const std::string_view requested = platform ? platform : "";
-    if (requested.starts_with("xcb")) {
-        return environmentSet("DISPLAY");
+    if (requested.starts_with("xcb") || (requested.empty() && environmentSet("DISPLAY"))) {
+        return environmentSet("DISPLAY") && xServerReachable();
     }
     if (requested.starts_with("wayland")) {
         return environmentSet("WAYLAND_DISPLAY");
@@ -27,7 +39,7 @@ bool displaySessionAvailable()
     if (!requested.empty()) {
         return true;
     }
-    return environmentSet("DISPLAY") || environmentSet("WAYLAND_DISPLAY");
+    return environmentSet("WAYLAND_DISPLAY");
 }
 
 std::optional<ActivationPolicy> settleActivationPolicy(LaunchMode mode, bool sessionAvailable)

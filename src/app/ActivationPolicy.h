@@ -12,8 +12,9 @@ namespace corvane {
 
 enum class ActivationPolicy { Regular = 0, Accessory = 1, Prohibited = 2 };
 
-// Whether the environment names a display Qt can open: an explicit QT_QPA_PLATFORM (xcb still needs
-// DISPLAY, wayland WAYLAND_DISPLAY), or else DISPLAY or WAYLAND_DISPLAY.
+// Whether the environment names a display Qt can open: an explicit QT_QPA_PLATFORM (xcb still needs a
+// reachable X server at DISPLAY, wayland a WAYLAND_DISPLAY), or else a reachable DISPLAY or a
+// WAYLAND_DISPLAY.
 bool displaySessionAvailable();
 
 // Tries accessory first, then, in form and folder-chooser modes only, regular. Answers the policy that

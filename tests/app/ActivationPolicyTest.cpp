@@ -44,11 +44,15 @@ TEST(DisplaySession, FollowsThePlatformQtWouldOpen)
         const char* wayland;
         bool available;
     };
+    // Nothing listens at display 4093: a DISPLAY that names no server is no session.
     const Case cases[] = {
-        {nullptr, ":1", nullptr, true}, {nullptr, nullptr, "wayland-0", true}, {nullptr, nullptr, nullptr, false},
-        {nullptr, "", "", false},       {"offscreen", nullptr, nullptr, true}, {"xcb", nullptr, "wayland-0", false},
-        {"xcb", ":1", nullptr, true},   {"wayland", ":1", nullptr, false},     {"", ":1", nullptr, true},
+        {nullptr, ":4093", nullptr, false},      {nullptr, nullptr, "wayland-0", true},
+        {nullptr, nullptr, nullptr, false},      {nullptr, "", "", false},
+        {"offscreen", nullptr, nullptr, true},   {"xcb", nullptr, "wayland-0", false},
+        {"xcb", ":4093", nullptr, false},        {"wayland", ":4093", nullptr, false},
+        {"wayland", nullptr, "wayland-0", true}, {"", ":4093", nullptr, false},
     };
+
     for (const Case& item : cases) {
         const DisplayEnvironment environment(item.platform, item.display, item.wayland);
         EXPECT_EQ(displaySessionAvailable(), item.available)

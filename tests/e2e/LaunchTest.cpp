@@ -205,12 +205,16 @@ TEST_F(Launch, WithoutADisplaySessionEveryModeFailsWithPolicyTwo)
     options.environment.unset("QT_QPA_PLATFORM");
     options.environment.unset("DISPLAY");
     options.environment.unset("WAYLAND_DISPLAY");
-    for (const std::vector<std::string>& arguments :
-         std::vector<std::vector<std::string>>{{}, {"form"}, {"choose-folder"}}) {
-        const Outcome outcome = runToEnd(arguments, options);
-        EXPECT_EQ(outcome.errors, "Corvane could not enter a visible macOS application session (policy=2).\n");
-        EXPECT_EQ(outcome.output, "");
-        EXPECT_EQ(outcome.status, 1);
+    Process::Options unreachable = options;
+    unreachable.environment.set("DISPLAY", ":4093");
+    for (const Process::Options& environment : {options, unreachable}) {
+        for (const std::vector<std::string>& arguments :
+             std::vector<std::vector<std::string>>{{}, {"form"}, {"choose-folder"}}) {
+            const Outcome outcome = runToEnd(arguments, environment);
+            EXPECT_EQ(outcome.errors, "Corvane could not enter a visible macOS application session (policy=2).\n");
+            EXPECT_EQ(outcome.output, "");
+            EXPECT_EQ(outcome.status, 1);
+        }
     }
 }
 
