@@ -2,10 +2,10 @@
 
 #include "StatusNotifierWatcher.h"
 #include "VisibilityWait.h"
+#include "WindowExposure.h"
 #include "XEmbedTray.h"
 
 #include <QApplication>
-#include <QEvent>
 #include <QWidget>
 #include <QWindow>
 
@@ -30,14 +30,16 @@ void TrayPresence::awaitHost()
 void TrayPresence::confirmVisible(TrayPath path)
 {
     m_path = path;
+    if (path == TrayPath::XEmbed) {
+        auto* exposure = new WindowExposure(xembedIconWindow(), visibilityWaitBound(), this);
+        connect(exposure, &WindowExposure::known, this, [this, exposure](bool exposed) {
+            exposure->deleteLater();
+            Q_EMIT visibilityKnown(exposed);
+        });
+        return;
+    }
     m_waiting = Waiting::Visibility;
     m_bound.start(visibilityWaitBound());
-    if (path == TrayPath::XEmbed) {
-        m_iconWindow = xembedIconWindow();
-        if (m_iconWindow) {
-            m_iconWindow->installEventFilter(this);
-        }
-    }
     recheck();
 }
 
@@ -51,15 +53,7 @@ TrayPath TrayPresence::availablePath() const
 
 bool TrayPresence::itemVisible() const
 {
-    switch (m_path) {
-    case TrayPath::StatusNotifier:
-        return m_watcher->ownItemRegistered();
-    case TrayPath::XEmbed:
-        return m_iconWindow && m_iconWindow->isExposed();
-    case TrayPath::None:
-        break;
-    }
-    return false;
+    return m_path == TrayPath::StatusNotifier && m_watcher->ownItemRegistered();
 }
 
 void TrayPresence::recheck()
@@ -75,23 +69,11 @@ void TrayPresence::finish(bool boundPassed)
 {
     const Waiting waited = std::exchange(m_waiting, Waiting::Nothing);
     m_bound.stop();
-    if (m_iconWindow) {
-        m_iconWindow->removeEventFilter(this);
-    }
     if (waited == Waiting::Host) {
         Q_EMIT hostSettled(boundPassed ? TrayPath::None : availablePath());
     } else if (waited == Waiting::Visibility) {
         Q_EMIT visibilityKnown(!boundPassed && itemVisible());
     }
-}
-
-bool TrayPresence::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_iconWindow && event->type() == QEvent::Expose) {
-        // Let the window take the expose first, so isExposed() tells the new truth.
-        QMetaObject::invokeMethod(this, &TrayPresence::recheck, Qt::QueuedConnection);
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 // Qt's XEmbed tray icon is a small top-level widget of its own, which the tray reparents and maps.

@@ -11,7 +11,6 @@
 #include "TrayPath.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
 
 class QSystemTrayIcon;
@@ -38,9 +37,6 @@ Q_SIGNALS:
     void hostSettled(corvane::TrayPath path);
     void visibilityKnown(bool visible);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     enum class Waiting { Nothing, Host, Visibility };
 
@@ -55,7 +51,6 @@ private:
     QTimer m_bound;
     Waiting m_waiting = Waiting::Nothing;
     TrayPath m_path = TrayPath::None;
-    QPointer<QWindow> m_iconWindow;
 };
 
 } // namespace corvane
