@@ -8,11 +8,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace corvane {
 namespace {
@@ -60,10 +59,7 @@ int menuId(const QString& argument)
 } // namespace
 
 HostSession::HostSession(QDBusConnection connection, const StatusNotifierWatcher& watcher, QObject* parent)
-    : QObject(parent),
-      m_connection(connection),
-      m_watcher(watcher),
-      m_input(STDIN_FILENO, QSocketNotifier::Read)
+    : QObject(parent), m_connection(connection), m_watcher(watcher), m_input(STDIN_FILENO, QSocketNotifier::Read)
 {
     m_input.setEnabled(false);
     connect(&m_input, &QSocketNotifier::activated, this, &HostSession::readInput);

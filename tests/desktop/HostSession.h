@@ -33,8 +33,7 @@ private:
     void handleLine(const QByteArray& line);
     QJsonObject execute(const QString& command, const QString& argument) const;
     void onItemAdded(const QString& service, const QString& path);
-    void subscribe(const QString& service, const QString& path, const QString& interface,
-                   const QStringList& names);
+    void subscribe(const QString& service, const QString& path, const QString& interface, const QStringList& names);
     void stop();
 
     QDBusConnection m_connection;

@@ -34,8 +34,7 @@ QString menuPathOf(const QVariantMap& properties)
 
 ItemClient::ItemClient(QDBusConnection connection, QString service, QString path)
     : m_connection(connection), m_service(std::move(service)), m_path(std::move(path))
-{
-}
+{}
 
 QJsonObject ItemClient::dump() const
 {
@@ -49,8 +48,7 @@ QJsonObject ItemClient::dump() const
     const QString menu = menuPathOf(values);
     QJsonArray menuNodes;
     if (!menu.isEmpty()) {
-        const QDBusMessage layout =
-            call(menu, menuInterface, QStringLiteral("GetLayout"), {0, -1, QStringList()});
+        const QDBusMessage layout = call(menu, menuInterface, QStringLiteral("GetLayout"), {0, -1, QStringList()});
         for (const MenuNode& node : qdbus_cast<MenuNode>(layout.arguments().value(1)).children) {
             menuNodes.append(node.toJson());
         }
@@ -60,10 +58,9 @@ QJsonObject ItemClient::dump() const
         {QStringLiteral("title"), text("Title")},
         {QStringLiteral("status"), text("Status")},
         {QStringLiteral("category"), text("Category")},
-        {QStringLiteral("tooltip"),
-         QJsonObject{{QStringLiteral("icon"), toolTip.iconName},
-                     {QStringLiteral("title"), toolTip.title},
-                     {QStringLiteral("text"), toolTip.text}}},
+        {QStringLiteral("tooltip"), QJsonObject{{QStringLiteral("icon"), toolTip.iconName},
+                                                {QStringLiteral("title"), toolTip.title},
+                                                {QStringLiteral("text"), toolTip.text}}},
         {QStringLiteral("iconPixmaps"), pixmaps},
         {QStringLiteral("iconName"), text("IconName")},
         {QStringLiteral("menuPath"), menu},

@@ -16,12 +16,10 @@ QString itemKey(const StatusNotifierWatcher::Item& item)
 } // namespace
 
 StatusNotifierWatcher::StatusNotifierWatcher(QDBusConnection connection, QObject* parent)
-    : QObject(parent),
-      m_connection(connection),
+    : QObject(parent), m_connection(connection),
       m_serviceWatcher(QString(), connection, QDBusServiceWatcher::WatchForUnregistration)
 {
-    connect(&m_serviceWatcher, &QDBusServiceWatcher::serviceUnregistered, this,
-            &StatusNotifierWatcher::removeService);
+    connect(&m_serviceWatcher, &QDBusServiceWatcher::serviceUnregistered, this, &StatusNotifierWatcher::removeService);
 }
 
 bool StatusNotifierWatcher::publish(QString& error)

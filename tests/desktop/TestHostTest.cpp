@@ -1,8 +1,9 @@
 // Proves corvane-test-host against a bare Qt tray program on a private desktop: registration, properties,
 // menu clicks, icon export, unregistration, and no tray without a watcher. Runs on the test thread.
+#include "TestHost.h"
+
 #include "Process.h"
 #include "TestDesktop.h"
-#include "TestHost.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-
 #include <cerrno>
+#include <signal.h>
 #include <system_error>
 
 namespace corvane::test {

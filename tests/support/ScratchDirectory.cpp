@@ -1,9 +1,8 @@
 // Private temporary directories for test processes. Owner's thread only.
 #include "ScratchDirectory.h"
 
-#include <stdlib.h>
-
 #include <cerrno>
+#include <stdlib.h>
 #include <string>
 #include <system_error>
 

@@ -40,10 +40,9 @@ Process::Options daemonOptions()
 } // namespace
 
 SessionBus::SessionBus()
-    : m_directory("corvane-bus"),
-      m_daemon({"dbus-daemon", "--nofork", "--nopidfile", "--print-address=1",
-                "--config-file=" + writeConfiguration(m_directory.path())},
-               daemonOptions())
+    : m_directory("corvane-bus"), m_daemon({"dbus-daemon", "--nofork", "--nopidfile", "--print-address=1",
+                                            "--config-file=" + writeConfiguration(m_directory.path())},
+                                           daemonOptions())
 {
     const std::optional<std::string> address = m_daemon.readLine(10s);
     if (!address || address->empty()) {
