@@ -4,6 +4,9 @@ namespace corvane {
 
 LineFramer::Result LineFramer::feed(std::string_view bytes, const Deliver& deliver)
 {
+    if (m_overlong) {
+        return Result::Overlong;
+    }
     // Only the new bytes can hold a line feed: the pending ones were searched when they arrived.
     std::size_t searchFrom = m_pending.size();
     m_pending.append(bytes);
@@ -14,8 +17,7 @@ LineFramer::Result LineFramer::feed(std::string_view bytes, const Deliver& deliv
             break;
         }
         if (lineFeed - lineStart > maxLineBytes) {
-            m_pending.clear();
-            return Result::Overlong;
+            return refuse();
         }
         deliver(m_pending.substr(lineStart, lineFeed - lineStart));
         lineStart = lineFeed + 1;
@@ -25,10 +27,17 @@ LineFramer::Result LineFramer::feed(std::string_view bytes, const Deliver& deliv
     // An incomplete line already over the cap can never become acceptable: refuse it now rather than
     // buffer more of it.
     if (m_pending.size() > maxLineBytes) {
-        m_pending.clear();
-        return Result::Overlong;
+        return refuse();
     }
     return Result::NeedMore;
+}
+
+LineFramer::Result LineFramer::refuse()
+{
+    m_overlong = true;
+    m_pending.clear();
+    m_pending.shrink_to_fit();
+    return Result::Overlong;
 }
 
 } // namespace corvane

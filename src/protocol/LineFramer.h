@@ -26,7 +26,10 @@ public:
     std::size_t pendingBytes() const { return m_pending.size(); }
 
 private:
+    Result refuse();
+
     std::string m_pending;
+    bool m_overlong = false;
 };
 
 } // namespace corvane

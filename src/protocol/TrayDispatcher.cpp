@@ -16,7 +16,7 @@ void TrayDispatcher::receive(std::string_view line)
             return;
         }
     }
-    const std::optional<TrayState> state = value ? decodeTrayState(*value) : std::nullopt;
+    const std::optional<TrayState> state = value ? trayStateFromJson(*value) : std::nullopt;
     if (!state || !isValidTrayState(*state)) {
         m_events.emit("protocol-error");
         return;

@@ -88,7 +88,7 @@ bool decodeRows(const json& array, std::vector<MenuEntry>& rows)
 
 } // namespace
 
-std::optional<TrayState> decodeTrayState(const json& value)
+std::optional<TrayState> trayStateFromJson(const json& value)
 {
     TrayState state;
     if (!value.is_object() || !readString(value, "status", state.status) ||
@@ -108,7 +108,7 @@ std::optional<TrayState> decodeTrayState(std::string_view text)
     if (!value) {
         return std::nullopt;
     }
-    return decodeTrayState(*value);
+    return trayStateFromJson(*value);
 }
 
 } // namespace corvane

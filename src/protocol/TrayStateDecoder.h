@@ -13,6 +13,7 @@
 namespace corvane {
 
 std::optional<TrayState> decodeTrayState(std::string_view text);
-std::optional<TrayState> decodeTrayState(const nlohmann::json& value);
+// The same rules on a value already parsed.
+std::optional<TrayState> trayStateFromJson(const nlohmann::json& value);
 
 } // namespace corvane
