@@ -177,7 +177,7 @@ TEST(TrayStateDecoding, RefusesEveryDeviationFromStrictJson)
         {"trailing comma in array", withMenu(R"([{"id":"a","text":"A","enabled":true},])")},
         {"unquoted key", withRowFields(R"(,x:1)")},
         {"second value after the object", withMenu(oneRow) + "{}"},
-        // Fails at the time of writing: parsing stops at a NUL byte, so anything after it is never looked at.
+        // The parser would take the NUL for the end of the text and never look past it.
         {"NUL byte then garbage after the object", withMenu(oneRow) + std::string("\0garbage", 8)},
         {"unterminated object", withMenu(oneRow).substr(0, withMenu(oneRow).size() - 1)},
     };
