@@ -102,8 +102,8 @@ void AccessKeyForm::submitForm()
     const QByteArray key = m_window->keyField()->text().trimmed().toUtf8();
     const bool acceptable = !key.isEmpty() && key.size() <= maxAccessKeyBytes && (!m_setup || !m_projectRoot.empty());
     if (!acceptable) {
-        m_window->feedback()->setText(m_setup ? QStringLiteral("请输入 Access Key，并选择项目目录。")
-                                              : QStringLiteral("请输入完整的 Access Key。"));
+        m_window->setFeedbackText(m_setup ? QStringLiteral("请输入 Access Key，并选择项目目录。")
+                                          : QStringLiteral("请输入完整的 Access Key。"));
         return;
     }
     showResult(FormPhase::Busy, "正在验证 Access Key…");
@@ -122,7 +122,7 @@ void AccessKeyForm::showResult(FormPhase phase, const std::string& message)
         return;
     }
     refreshControls();
-    m_window->feedback()->setText(fromUtf8(message));
+    m_window->setFeedbackText(fromUtf8(message));
     m_window->setFeedbackColour(phase == FormPhase::Error ? errorColour
                                                           : m_window->palette().color(QPalette::PlaceholderText));
     m_window->progress()->setRunning(m_busy);
@@ -166,7 +166,8 @@ void AccessKeyForm::requestClose()
 
 void AccessKeyForm::submitKey(const std::string& accessKey)
 {
-    if (m_window) {
+    // A disabled field (busy, completed or cancelled) takes no key: it would only linger there unseen.
+    if (m_window && m_window->keyField()->isEnabled()) {
         m_window->keyField()->setText(fromUtf8(accessKey));
     }
     submitForm();

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTextLayout>
 #include <QVBoxLayout>
 
 namespace corvane {
@@ -16,6 +17,8 @@ namespace {
 
 constexpr int windowWidth = 480;
 constexpr int margin = 24;
+constexpr int statusSpacing = 8;
+constexpr int maxFeedbackLines = 4;
 
 QLabel* label(const QString& text, bool wrap, QWidget* parent)
 {
@@ -28,6 +31,31 @@ QLabel* label(const QString& text, bool wrap, QWidget* parent)
 QColor secondaryColour(const QWidget* widget)
 {
     return widget->palette().color(QPalette::PlaceholderText);
+}
+
+// The lines `text` wraps into at `width`, as QLabel wraps it (a line feed ends a line and is kept as a
+// space) or, with `anywhere`, also inside words wider than a line. Together they hold all of `text`.
+// `overflows` tells whether a line is wider than `width` (a word too long for a line, without `anywhere`).
+QStringList wrappedLines(QString text, const QFont& font, int width, bool anywhere, bool* overflows = nullptr)
+{
+    text.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextOption option;
+    option.setWrapMode(anywhere ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::WordWrap);
+    QTextLayout layout(text, font);
+    layout.setTextOption(option);
+    QStringList lines;
+    bool tooWide = false;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        tooWide = tooWide || line.naturalTextWidth() > width;
+        lines.append(text.mid(line.textStart(), line.textLength()).replace(QChar::LineSeparator, QLatin1Char(' ')));
+    }
+    layout.endLayout();
+    if (overflows) {
+        *overflows = tooWide;
+    }
+    return lines;
 }
 
 } // namespace
@@ -102,11 +130,9 @@ QWidget* FormWindow::buildStatusRow()
     auto* row = new QWidget(this);
     auto* layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
+    layout->setSpacing(statusSpacing);
     m_progress = new Spinner(row);
     m_feedback = label(QString(), true, row);
-    // Four lines at most: the label never grows taller than that.
-    m_feedback->setMaximumHeight(m_feedback->fontMetrics().lineSpacing() * 4);
     m_feedback->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setFeedbackColour(secondaryColour(this));
     layout->addWidget(m_progress, 0, Qt::AlignTop);
@@ -143,6 +169,27 @@ void FormWindow::addKeyShortcuts()
         connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, press(m_submitButton));
     }
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, press(m_cancelButton));
+}
+
+// Four lines at most, so the buttons always stay inside the fixed window, and none wider than the label.
+// The lines are measured with the glyphs actually drawn: Chinese text comes from a fallback font with
+// taller lines than the label's own font.
+void FormWindow::setFeedbackText(const QString& message)
+{
+    const int width = windowWidth - 2 * margin - m_progress->width() - statusSpacing;
+    const QFont font = m_feedback->font();
+    bool overflows = false;
+    if (wrappedLines(message, font, width, false, &overflows).size() <= maxFeedbackLines && !overflows) {
+        m_feedback->setText(message);
+        m_feedback->setToolTip(QString());
+        return;
+    }
+    QStringList lines = wrappedLines(message, font, width, true);
+    const QString rest = lines.mid(maxFeedbackLines - 1).join(QString());
+    lines.erase(lines.begin() + (maxFeedbackLines - 1), lines.end());
+    lines.append(QFontMetrics(font).elidedText(rest, Qt::ElideRight, width));
+    m_feedback->setText(lines.join(QLatin1Char('\n')));
+    m_feedback->setToolTip(message);
 }
 
 void FormWindow::setFeedbackColour(const QColor& colour)

@@ -32,6 +32,9 @@ public:
     QPushButton* submitButton() const { return m_submitButton; }
     QPushButton* cancelButton() const { return m_cancelButton; }
 
+    // Shows `message` in the feedback line: as it is when it wraps into four lines or fewer that fit the
+    // width, otherwise cut to four lines that end in "…", with the whole message as the tooltip.
+    void setFeedbackText(const QString& message);
     void setFeedbackColour(const QColor& colour);
     void allowClose() { m_closeAllowed = true; }
 

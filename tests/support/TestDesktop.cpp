@@ -38,6 +38,12 @@ Environment TestDesktop::environment() const
                              "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID", "QT_QPA_PLATFORMTHEME"}) {
         environment.unset(name);
     }
+    // Debian's libxkbcommon-x11 hands strndup an atom name without a terminator. When the name ends its
+    // reply buffer, ASan's strndup interceptor reports a read past it in every sanitized Qt program on
+    // X11; that code is not ours, so sanitized runs on the desktop leave strndup alone.
+    if (const std::optional<std::string> sanitizer = environment.get("ASAN_OPTIONS")) {
+        environment.set("ASAN_OPTIONS", *sanitizer + ":intercept_strndup=0");
+    }
     return environment;
 }
 

@@ -1,0 +1,32 @@
+// The widget tests need one QApplication on the offscreen platform before the first test, and no marker
+// file of the form's may land anywhere. The offscreen platform's notes about what it cannot do (raise a
+// window, pass size hints on) are dropped; every other Qt message goes through.
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QtMessageHandler defaultHandler = nullptr;
+
+void filterMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith(QStringLiteral("This plugin does not support")) ||
+        message.startsWith(QStringLiteral("QStandardPaths: XDG_RUNTIME_DIR not set"))) {
+        return;
+    }
+    defaultHandler(type, context, message);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    qunsetenv("CORVANE_UI_READY_MARKER");
+    qunsetenv("CORVANE_UI_WAIT_MS");
+    defaultHandler = qInstallMessageHandler(filterMessages);
+    QApplication application(argc, argv);
+    return RUN_ALL_TESTS();
+}
