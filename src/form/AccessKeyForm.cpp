@@ -76,6 +76,7 @@ void AccessKeyForm::checkVisibility()
         if (exposed) {
             markUIVisible();
             m_events.emit("form-visible");
+            Q_EMIT visibilityConfirmed();
             return;
         }
         m_events.emit("protocol-error", {{"reason", std::string("form-not-visible")}});

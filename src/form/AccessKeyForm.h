@@ -44,6 +44,9 @@ public:
 Q_SIGNALS:
     // The window was built; the application attaches its shortcuts to it.
     void windowBuilt(QWidget* window);
+    // The window's visibility is known: "form-visible" was sent. Lines that came after the "form" message
+    // are answered only from now on.
+    void visibilityConfirmed();
     // The window did not become visible: the application stops.
     void notVisible();
 

@@ -13,4 +13,8 @@ namespace corvane {
 std::string layoutKey(const MenuEntry& entry);
 std::vector<std::string> menuLayout(const TrayState& state);
 
+// Whether menuLayout(state) == layout, found without building the keys (no allocation while the ids are
+// in canonical form).
+bool hasLayout(const TrayState& state, const std::vector<std::string>& layout);
+
 } // namespace corvane

@@ -8,7 +8,7 @@ namespace corvane {
 
 void TrayDispatcher::receive(std::string_view line)
 {
-    const std::optional<nlohmann::json> value = parseJson(line);
+    std::optional<nlohmann::json> value = parseJson(line);
     // A smoke-run exercise that does not name an enabled row falls through to tray-state decoding on the
     // same line, so it is refused exactly once.
     if (m_smoke && value) {
@@ -16,7 +16,8 @@ void TrayDispatcher::receive(std::string_view line)
             return;
         }
     }
-    const std::optional<TrayState> state = value ? trayStateFromJson(*value) : std::nullopt;
+    // The parsed value is not needed after decoding, so its strings move into the state.
+    const std::optional<TrayState> state = value ? trayStateFromJson(std::move(*value)) : std::nullopt;
     if (!state || !isValidTrayState(*state)) {
         m_events.emit("protocol-error");
         return;

@@ -2,69 +2,91 @@
 
 #include "JsonText.h"
 
+#include <type_traits>
+
 namespace corvane {
 namespace {
 
 using nlohmann::json;
 
-// A required key must be present, not null, and of the exact type.
-bool readString(const json& object, std::string_view key, std::string& out)
+// The decoder reads a const value (its strings are copied) or a value it may empty (its strings are
+// moved out): Json is `const json` or `json`.
+template <typename Json> Json* member(Json& object, std::string_view key)
 {
-    const std::string* value = findString(object, key);
-    if (!value) {
+    if (!object.is_object()) {
+        return nullptr;
+    }
+    const auto found = object.find(key);
+    return found == object.end() ? nullptr : &*found;
+}
+
+template <typename Json> void take(Json& value, std::string& out)
+{
+    if constexpr (std::is_const_v<Json>) {
+        out = value.template get_ref<const std::string&>();
+    } else {
+        out = std::move(value.template get_ref<std::string&>());
+    }
+}
+
+// A required key must be present, not null, and of the exact type.
+template <typename Json> bool readString(Json& object, std::string_view key, std::string& out)
+{
+    Json* value = member(object, key);
+    if (!value || !value->is_string()) {
         return false;
     }
-    out = *value;
+    take(*value, out);
     return true;
 }
 
-bool readBool(const json& object, std::string_view key, bool& out)
+template <typename Json> bool readBool(Json& object, std::string_view key, bool& out)
 {
-    const json* value = findMember(object, key);
+    const Json* value = member(object, key);
     if (!value || !value->is_boolean()) {
         return false;
     }
-    out = value->get<bool>();
+    out = value->template get<bool>();
     return true;
 }
 
 // An optional key that is missing or null stays absent; any other value must have the exact type.
-bool readOptionalString(const json& object, std::string_view key, std::optional<std::string>& out)
+template <typename Json> bool readOptionalString(Json& object, std::string_view key, std::optional<std::string>& out)
 {
-    const json* value = findMember(object, key);
+    Json* value = member(object, key);
     if (!value || value->is_null()) {
         return true;
     }
     if (!value->is_string()) {
         return false;
     }
-    out = value->get<std::string>();
+    take(*value, out.emplace());
     return true;
 }
 
-bool readOptionalBool(const json& object, std::string_view key, std::optional<bool>& out)
+template <typename Json> bool readOptionalBool(Json& object, std::string_view key, std::optional<bool>& out)
 {
-    const json* value = findMember(object, key);
+    const Json* value = member(object, key);
     if (!value || value->is_null()) {
         return true;
     }
     if (!value->is_boolean()) {
         return false;
     }
-    out = value->get<bool>();
+    out = value->template get<bool>();
     return true;
 }
 
-bool decodeRows(const json& array, std::vector<MenuEntry>& rows);
+template <typename Json> bool decodeRows(Json& array, std::vector<MenuEntry>& rows);
 
-bool decodeEntry(const json& object, MenuEntry& entry)
+template <typename Json> bool decodeEntry(Json& object, MenuEntry& entry)
 {
     if (!object.is_object() || !readString(object, "id", entry.id) || !readString(object, "text", entry.text) ||
         !readBool(object, "enabled", entry.enabled) || !readOptionalString(object, "action", entry.action) ||
         !readOptionalBool(object, "separator", entry.separator)) {
         return false;
     }
-    const json* children = findMember(object, "children");
+    Json* children = member(object, "children");
     if (!children || children->is_null()) {
         return true;
     }
@@ -72,7 +94,7 @@ bool decodeEntry(const json& object, MenuEntry& entry)
     return decodeRows(*children, *entry.children);
 }
 
-bool decodeRows(const json& array, std::vector<MenuEntry>& rows)
+template <typename Json> bool decodeRows(Json& array, std::vector<MenuEntry>& rows)
 {
     if (!array.is_array()) {
         return false;
@@ -86,29 +108,39 @@ bool decodeRows(const json& array, std::vector<MenuEntry>& rows)
     return true;
 }
 
-} // namespace
-
-std::optional<TrayState> trayStateFromJson(const json& value)
+template <typename Json> std::optional<TrayState> decodeState(Json& value)
 {
     TrayState state;
     if (!value.is_object() || !readString(value, "status", state.status) ||
         !readString(value, "iconStatus", state.iconStatus) || !readString(value, "tooltip", state.tooltip)) {
         return std::nullopt;
     }
-    const json* menu = findMember(value, "menu");
+    Json* menu = member(value, "menu");
     if (!menu || !decodeRows(*menu, state.menu)) {
         return std::nullopt;
     }
     return state;
 }
 
+} // namespace
+
+std::optional<TrayState> trayStateFromJson(const json& value)
+{
+    return decodeState(value);
+}
+
+std::optional<TrayState> trayStateFromJson(json&& value)
+{
+    return decodeState(value);
+}
+
 std::optional<TrayState> decodeTrayState(std::string_view text)
 {
-    const std::optional<json> value = parseJson(text);
+    std::optional<json> value = parseJson(text);
     if (!value) {
         return std::nullopt;
     }
-    return trayStateFromJson(*value);
+    return decodeState(*value);
 }
 
 } // namespace corvane

@@ -15,5 +15,7 @@ namespace corvane {
 std::optional<TrayState> decodeTrayState(std::string_view text);
 // The same rules on a value already parsed.
 std::optional<TrayState> trayStateFromJson(const nlohmann::json& value);
+// The same, from a value that is no longer needed: its strings are moved into the state, not copied.
+std::optional<TrayState> trayStateFromJson(nlohmann::json&& value);
 
 } // namespace corvane

@@ -33,7 +33,11 @@ void Application::launch()
     m_mainMenu = new MainMenu([this] { requestClose(); }, this);
     if (m_formMode) {
         m_form = new AccessKeyForm(m_events, this);
-        connect(m_form, &AccessKeyForm::windowBuilt, this, [this](QWidget* window) { m_mainMenu->attachTo(window); });
+        connect(m_form, &AccessKeyForm::windowBuilt, this, [this](QWidget* window) {
+            m_mainMenu->attachTo(window);
+            m_holdingInput = true;
+        });
+        connect(m_form, &AccessKeyForm::visibilityConfirmed, this, &Application::releaseHeldInput);
         connect(m_form, &AccessKeyForm::notVisible, this, &Application::stop);
         m_formDispatcher = std::make_unique<FormDispatcher>(*m_form, m_events, m_smoke);
         sendReady();
@@ -83,13 +87,36 @@ void Application::onTrayVisibility(bool visible)
 
 void Application::startReading()
 {
-    m_input = std::make_unique<InputChannel>(m_inputDescriptor,
-                                             InputChannel::Handlers{
-                                                 .line = [this](std::string&& line) { receive(std::move(line)); },
-                                                 .ended = [this] { stop(); },
-                                                 .failed = [this] { onInputFailed(); },
-                                             });
+    InputChannel::Handlers handlers{
+        .line =
+            [this](std::string&& line) {
+                inOrder([this, line = std::move(line)]() mutable { receive(std::move(line)); });
+            },
+        .ended = [this] { inOrder([this] { stop(); }); },
+        .failed = [this] { inOrder([this] { onInputFailed(); }); },
+    };
+    m_input = std::make_unique<InputChannel>(m_inputDescriptor, std::move(handlers));
     m_input->start();
+}
+
+void Application::inOrder(std::function<void()> work)
+{
+    if (m_holdingInput) {
+        m_heldInput.push_back(std::move(work));
+        return;
+    }
+    work();
+}
+
+void Application::releaseHeldInput()
+{
+    m_holdingInput = false;
+    while (!m_heldInput.empty() && !m_stopping) {
+        std::function<void()> work = std::move(m_heldInput.front());
+        m_heldInput.pop_front();
+        work();
+    }
+    m_heldInput.clear();
 }
 
 void Application::onInputFailed()

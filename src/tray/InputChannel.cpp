@@ -9,6 +9,11 @@ InputChannel::InputChannel(int descriptor, Handlers handlers, QObject* parent)
 InputChannel::~InputChannel()
 {
     if (m_thread.joinable()) {
+        {
+            const std::lock_guard lock(m_queueMutex);
+            m_closing = true;
+        }
+        m_queueRoom.notify_all();
         m_reader.cancel();
         m_thread.join();
     }
@@ -23,8 +28,37 @@ void InputChannel::start()
 // channel is destroyed first, and run on the main thread in the order posted.
 void InputChannel::line(std::string&& line)
 {
+    const std::size_t bytes = line.size();
+    {
+        // An empty queue always takes a line, so a line longer than the byte budget still passes.
+        std::unique_lock lock(m_queueMutex);
+        m_queueRoom.wait(lock, [this, bytes] {
+            return m_closing || m_queuedLines == 0 ||
+                   (m_queuedLines < maxQueuedLines && m_queuedBytes + bytes <= maxQueuedBytes);
+        });
+        if (m_closing) {
+            return;
+        }
+        ++m_queuedLines;
+        m_queuedBytes += bytes;
+    }
     QMetaObject::invokeMethod(
-        this, [this, line = std::move(line)]() mutable { m_handlers.line(std::move(line)); }, Qt::QueuedConnection);
+        this,
+        [this, bytes, line = std::move(line)]() mutable {
+            dequeued(bytes);
+            m_handlers.line(std::move(line));
+        },
+        Qt::QueuedConnection);
+}
+
+void InputChannel::dequeued(std::size_t bytes)
+{
+    {
+        const std::lock_guard lock(m_queueMutex);
+        --m_queuedLines;
+        m_queuedBytes -= bytes;
+    }
+    m_queueRoom.notify_one();
 }
 
 void InputChannel::ended()

@@ -2,6 +2,10 @@
 // the receiver (held weakly) gets it. End of input and input failure arrive the same way, after every
 // line before them. The thread is cancelled and joined on destruction, so nothing is posted to a
 // receiver that is gone. Construct and destroy on the main thread.
+//
+// At most maxQueuedLines lines (and maxQueuedBytes of them) wait for the main thread at once; the reader
+// thread then waits for room, so a controller that writes faster than lines are handled fills the pipe
+// instead of this process's memory.
 #pragma once
 
 #include "InputReader.h"
@@ -9,7 +13,10 @@
 #include <QObject>
 #include <QPointer>
 
+#include <condition_variable>
+#include <cstddef>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 namespace corvane {
@@ -25,6 +32,9 @@ public:
         std::function<void()> failed;
     };
 
+    static constexpr std::size_t maxQueuedLines = 256;
+    static constexpr std::size_t maxQueuedBytes = std::size_t{1} << 20;
+
     InputChannel(int descriptor, Handlers handlers, QObject* parent = nullptr);
     ~InputChannel() override;
 
@@ -35,9 +45,17 @@ private:
     void ended() override;
     void failed() override;
 
+    // Main thread: a queued line is about to be handled.
+    void dequeued(std::size_t bytes);
+
     Handlers m_handlers;
     InputReader m_reader;
     std::thread m_thread;
+    std::mutex m_queueMutex;
+    std::condition_variable m_queueRoom;
+    std::size_t m_queuedLines = 0;
+    std::size_t m_queuedBytes = 0;
+    bool m_closing = false;
 };
 
 } // namespace corvane

@@ -1,6 +1,5 @@
 #include "StatusIcon.h"
 
-#include <QFont>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -41,6 +40,31 @@ QImage tinted(const QImage& alpha, QColor colour)
     painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
     painter.drawImage(0, 0, alpha);
     return image;
+}
+
+// The mark drawn as shapes: text would load the font machinery for four glyphs.
+void drawMarkGlyph(QPainter& painter, const QRectF& badge, std::string_view status)
+{
+    const qreal unit = badge.width() / 8.0;
+    const QPointF centre = badge.center();
+    const auto bar = [&](qreal x, qreal y, qreal width, qreal height) {
+        painter.drawRoundedRect(QRectF(centre.x() + x * unit - width * unit / 2,
+                                       centre.y() + y * unit - height * unit / 2, width * unit, height * unit),
+                                unit / 3, unit / 3);
+    };
+    if (status == "busy") {
+        for (const qreal x : {-2.2, 0.0, 2.2}) {
+            painter.drawEllipse(QPointF(centre.x() + x * unit, centre.y()), unit * 0.8, unit * 0.8);
+        }
+    } else if (status == "partial") {
+        bar(0, -0.9, 1.5, 3.6);
+        painter.drawEllipse(QPointF(centre.x(), centre.y() + 2.3 * unit), unit * 0.8, unit * 0.8);
+    } else if (status == "suspended") {
+        bar(-1.2, 0, 1.4, 4.6);
+        bar(1.2, 0, 1.4, 4.6);
+    } else if (status == "stopped") {
+        bar(0, 0, 4.6, 1.4);
+    }
 }
 
 } // namespace
@@ -91,12 +115,9 @@ QPixmap StatusIcon::renderPixmap(int size, const QString& mark) const
         painter.setPen(QPen(QColor(0xff, 0xff, 0xff), qMax(1.0, size / 16.0)));
         painter.setBrush(QColor(style->colour));
         painter.drawEllipse(badge);
-        QFont font;
-        font.setBold(true);
-        font.setPixelSize(qMax(6, qRound(diameter * 0.78)));
-        painter.setFont(font);
-        painter.setPen(Qt::white);
-        painter.drawText(badge, Qt::AlignCenter, mark.trimmed());
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::white);
+        drawMarkGlyph(painter, badge, style->status);
     }
     painter.end();
     return QPixmap::fromImage(canvas);

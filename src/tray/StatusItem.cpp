@@ -4,8 +4,11 @@
 #include "TrayText.h"
 #include "UnicodeText.h"
 
+#include <QAction>
 #include <QMenu>
 #include <QSystemTrayIcon>
+
+#include <utility>
 
 namespace corvane {
 namespace {
@@ -43,6 +46,12 @@ void StatusItem::buildTray()
 
 void StatusItem::setIcon(std::string_view status, std::string_view summary)
 {
+    // The mark and the tooltip follow from these two alone.
+    if (m_iconShown && status == m_shownStatus && summary == m_shownSummary) {
+        return;
+    }
+    m_shownStatus = status;
+    m_shownSummary = summary;
     const QString mark = statusMark(status);
     if (!m_iconShown || mark != m_shownMark) {
         m_trayIcon->setIcon(m_iconPainter.render(mark));
@@ -58,14 +67,18 @@ void StatusItem::setIcon(std::string_view status, std::string_view summary)
 
 void StatusItem::apply(const TrayState& state)
 {
-    std::vector<std::string> layout = menuLayout(state);
-    if (layout != m_menuLayout) {
+    if (!hasLayout(state, m_menuLayout)) {
         rebuild(state);
-        m_menuLayout = std::move(layout);
+        m_menuLayout = menuLayout(state);
     }
-    for (const MenuEntry* entry : state.entryViews()) {
-        if (QAction* item = itemFor(entry->id)) {
-            updateRow(item, *entry);
+    // The entries in TrayState::entryViews() order, without building that list.
+    std::size_t index = 0;
+    for (const MenuEntry& row : state.menu) {
+        updateEntry(index++, row);
+        if (row.children) {
+            for (const MenuEntry& child : *row.children) {
+                updateEntry(index++, child);
+            }
         }
     }
     setIcon(state.iconStatus, firstCharacters(state.tooltip, maxTooltipCharacters));
@@ -73,23 +86,36 @@ void StatusItem::apply(const TrayState& state)
 
 bool StatusItem::exerciseMenu(std::string_view id)
 {
-    QAction* item = itemFor(id);
-    if (!item || !item->isEnabled()) {
+    const Row* row = rowFor(id);
+    if (!row || !row->item->isEnabled()) {
         return false;
     }
-    menuAction(item);
+    menuAction(*row);
     return true;
 }
 
 void StatusItem::rebuild(const TrayState& state)
 {
+    // The new rows are made while the old ones still exist, so that no new row can take the address of
+    // an old one; then the old rows go, as QMenu::clear() would remove and delete them.
+    const QList<QAction*> oldActions = m_menu->actions();
+    const std::vector<QMenu*> oldSubmenus = std::exchange(m_submenus, {});
+    const std::deque<Row> oldRows = std::exchange(m_rows, {});
     m_items.clear();
-    m_menu->clear();
-    for (QMenu* submenu : m_submenus) {
+    m_entryRows.clear();
+    addRows(m_menu, state.menu);
+    for (QAction* action : oldActions) {
+        m_menu->removeAction(action);
+        if (action->parent() == m_menu) {
+            delete action;
+        }
+    }
+    for (QMenu* submenu : oldSubmenus) {
         delete submenu;
     }
-    m_submenus.clear();
-    addRows(m_menu, state.menu);
+    for (const MenuEntry* entry : state.entryViews()) {
+        m_entryRows.push_back(rowFor(entry->id));
+    }
 }
 
 void StatusItem::addRows(QMenu* menu, const std::vector<MenuEntry>& rows)
@@ -99,7 +125,7 @@ void StatusItem::addRows(QMenu* menu, const std::vector<MenuEntry>& rows)
             menu->addSeparator();
             continue;
         }
-        QAction* item = addRow(menu, entry);
+        Row& row = addRow(menu, entry);
         if (entry.hasChildren()) {
             auto* submenu = new QMenu();
             // The row shows the cut title; Qt gives a submenu no title apart from its row, so the whole
@@ -108,45 +134,64 @@ void StatusItem::addRows(QMenu* menu, const std::vector<MenuEntry>& rows)
             submenu->setSeparatorsCollapsible(false);
             m_submenus.push_back(submenu);
             addRows(submenu, *entry.children);
-            item->setMenu(submenu);
+            row.item->setMenu(submenu);
         }
     }
 }
 
-QAction* StatusItem::addRow(QMenu* menu, const MenuEntry& entry)
+StatusItem::Row& StatusItem::addRow(QMenu* menu, const MenuEntry& entry)
 {
-    auto* item = menu->addAction(menuTitle(firstCharacters(entry.text, maxRowTitleCharacters), m_path));
-    connect(item, &QAction::triggered, this, [this, item] { menuAction(item); });
-    updateRow(item, entry);
-    m_items[canonicalForm(entry.id)] = item;
-    return item;
+    Row& row = m_rows.emplace_back();
+    row.text = entry.text;
+    row.action = entry.actionOrEmpty();
+    row.enabled = entry.enabled;
+    // The action is complete before it joins the menu, so the menu (and the shell, over D-Bus) sees one
+    // new row rather than a new row and then changes to it. The menu owns it, as addAction(text) would.
+    row.item = new QAction(menuTitle(firstCharacters(entry.text, maxRowTitleCharacters), m_path), menu);
+    row.item->setEnabled(entry.enabled);
+    menu->addAction(row.item);
+    connect(row.item, &QAction::triggered, this, [this, &row] { menuAction(row); });
+    m_items[canonicalForm(entry.id)] = &row;
+    return row;
 }
 
-void StatusItem::updateRow(QAction* item, const MenuEntry& entry)
+void StatusItem::updateEntry(std::size_t index, const MenuEntry& entry)
 {
-    const QString title = menuTitle(firstCharacters(entry.text, maxRowTitleCharacters), m_path);
-    if (item->text() != title) {
-        item->setText(title);
-    }
-    item->setEnabled(entry.enabled);
-    const QByteArray action = QByteArray::fromStdString(entry.actionOrEmpty());
-    if (item->data().toByteArray() != action) {
-        item->setData(action);
+    if (index < m_entryRows.size() && m_entryRows[index]) {
+        updateRow(*m_entryRows[index], entry);
     }
 }
 
-void StatusItem::menuAction(QAction* item)
+void StatusItem::updateRow(Row& row, const MenuEntry& entry)
 {
-    if (!item->isEnabled()) {
+    // The title is made (cut, escaped, converted) only when the text differs from the one it came from.
+    if (entry.text != row.text) {
+        const QString title = menuTitle(firstCharacters(entry.text, maxRowTitleCharacters), m_path);
+        if (row.item->text() != title) {
+            row.item->setText(title);
+        }
+        row.text = entry.text;
+    }
+    if (entry.enabled != row.enabled) {
+        row.item->setEnabled(entry.enabled);
+        row.enabled = entry.enabled;
+    }
+    if (const std::string& action = entry.actionOrEmpty(); action != row.action) {
+        row.action = action;
+    }
+}
+
+void StatusItem::menuAction(const Row& row)
+{
+    if (!row.item->isEnabled()) {
         return;
     }
-    const QByteArray action = item->data().toByteArray();
-    if (!action.isEmpty()) {
-        m_events.emit("menu", {{"action", action.toStdString()}});
+    if (!row.action.empty()) {
+        m_events.emit("menu", {{"action", row.action}});
     }
 }
 
-QAction* StatusItem::itemFor(std::string_view id) const
+StatusItem::Row* StatusItem::rowFor(std::string_view id) const
 {
     const auto found = m_items.find(canonicalForm(id));
     return found == m_items.end() ? nullptr : found->second;

@@ -122,6 +122,24 @@ TEST_F(FormMode, EachModeIsPresentedThenVisibleAndOnlyThenWritesTheMarker)
     }
 }
 
+TEST_F(FormMode, LinesRightBehindTheFormAreAnsweredOnlyOnceItIsVisible)
+{
+    Process form = startForm();
+    ASSERT_EQ(nextLine(form), ready);
+    // One write: every line is read before the window can be exposed.
+    ASSERT_TRUE(form.writeStdin(formMessage("setup", "/srv/project") + "\n" +
+                                R"({"type":"form-result","phase":"busy","message":"x"})" + "\nnot json\n" +
+                                R"({"type":"exercise-form","action":"cancel"})" + "\n"));
+    form.closeStdin();
+    EXPECT_EQ(nextLine(form), presented("setup"));
+    EXPECT_EQ(nextLine(form), visible);
+    EXPECT_EQ(nextLine(form), R"({"event":"form-updated","inputEnabled":false,"phase":"busy"})");
+    EXPECT_EQ(nextLine(form), R"({"event":"protocol-error"})");
+    EXPECT_EQ(nextLine(form), R"({"event":"cancel"})");
+    EXPECT_EQ(form.wait(patience), 0);
+    EXPECT_EQ(form.readAllStdout(patience), "");
+}
+
 TEST_F(FormMode, SecondFormIsRefusedAndTheFirstKeepsItsModeAndFolder)
 {
     Process form = startForm();
