@@ -17,15 +17,6 @@ std::optional<nlohmann::json> parseJson(std::string_view text)
     return value;
 }
 
-const nlohmann::json* findMember(const nlohmann::json& object, std::string_view key)
-{
-    if (!object.is_object()) {
-        return nullptr;
-    }
-    const auto found = object.find(key);
-    return found == object.end() ? nullptr : &*found;
-}
-
 const std::string* findString(const nlohmann::json& object, std::string_view key)
 {
     const nlohmann::json* member = findMember(object, key);

@@ -49,20 +49,10 @@ std::vector<std::string> menuLayout(const TrayState& state)
 bool hasLayout(const TrayState& state, const std::vector<std::string>& layout)
 {
     std::size_t index = 0;
-    for (const MenuEntry& row : state.menu) {
-        if (index >= layout.size() || !keyMatches(layout[index++], row)) {
-            return false;
-        }
-        if (!row.children) {
-            continue;
-        }
-        for (const MenuEntry& child : *row.children) {
-            if (index >= layout.size() || !keyMatches(layout[index++], child)) {
-                return false;
-            }
-        }
-    }
-    return index == layout.size();
+    const bool allMatch = state.forEachEntry([&layout, &index](const MenuEntry& entry) {
+        return index < layout.size() && keyMatches(layout[index++], entry);
+    });
+    return allMatch && index == layout.size();
 }
 
 } // namespace corvane

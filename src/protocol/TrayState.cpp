@@ -23,14 +23,10 @@ std::vector<MenuEntry> TrayState::entries() const
 std::vector<const MenuEntry*> TrayState::entryViews() const
 {
     std::vector<const MenuEntry*> flat;
-    for (const MenuEntry& row : menu) {
-        flat.push_back(&row);
-        if (row.children) {
-            for (const MenuEntry& child : *row.children) {
-                flat.push_back(&child);
-            }
-        }
-    }
+    forEachEntry([&flat](const MenuEntry& entry) {
+        flat.push_back(&entry);
+        return true;
+    });
     return flat;
 }
 

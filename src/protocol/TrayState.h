@@ -34,6 +34,25 @@ struct TrayState {
     std::vector<MenuEntry> entries() const;
     // The same rows as entries(), without copying them.
     std::vector<const MenuEntry*> entryViews() const;
+
+    // Calls `visit` with each row of entries(), in order, without building the list. Stops early when
+    // `visit` answers false; answers whether it went through every row.
+    template <typename Visit> bool forEachEntry(Visit&& visit) const
+    {
+        for (const MenuEntry& row : menu) {
+            if (!visit(row)) {
+                return false;
+            }
+            if (row.children) {
+                for (const MenuEntry& child : *row.children) {
+                    if (!visit(child)) {
+                        return false;
+                    }
+                }
+            }
+        }
+        return true;
+    }
 };
 
 } // namespace corvane

@@ -11,15 +11,6 @@ using nlohmann::json;
 
 // The decoder reads a const value (its strings are copied) or a value it may empty (its strings are
 // moved out): Json is `const json` or `json`.
-template <typename Json> Json* member(Json& object, std::string_view key)
-{
-    if (!object.is_object()) {
-        return nullptr;
-    }
-    const auto found = object.find(key);
-    return found == object.end() ? nullptr : &*found;
-}
-
 template <typename Json> void take(Json& value, std::string& out)
 {
     if constexpr (std::is_const_v<Json>) {
@@ -32,7 +23,7 @@ template <typename Json> void take(Json& value, std::string& out)
 // A required key must be present, not null, and of the exact type.
 template <typename Json> bool readString(Json& object, std::string_view key, std::string& out)
 {
-    Json* value = member(object, key);
+    Json* value = findMember(object, key);
     if (!value || !value->is_string()) {
         return false;
     }
@@ -42,7 +33,7 @@ template <typename Json> bool readString(Json& object, std::string_view key, std
 
 template <typename Json> bool readBool(Json& object, std::string_view key, bool& out)
 {
-    const Json* value = member(object, key);
+    const Json* value = findMember(object, key);
     if (!value || !value->is_boolean()) {
         return false;
     }
@@ -53,7 +44,7 @@ template <typename Json> bool readBool(Json& object, std::string_view key, bool&
 // An optional key that is missing or null stays absent; any other value must have the exact type.
 template <typename Json> bool readOptionalString(Json& object, std::string_view key, std::optional<std::string>& out)
 {
-    Json* value = member(object, key);
+    Json* value = findMember(object, key);
     if (!value || value->is_null()) {
         return true;
     }
@@ -66,7 +57,7 @@ template <typename Json> bool readOptionalString(Json& object, std::string_view 
 
 template <typename Json> bool readOptionalBool(Json& object, std::string_view key, std::optional<bool>& out)
 {
-    const Json* value = member(object, key);
+    const Json* value = findMember(object, key);
     if (!value || value->is_null()) {
         return true;
     }
@@ -86,7 +77,7 @@ template <typename Json> bool decodeEntry(Json& object, MenuEntry& entry)
         !readOptionalBool(object, "separator", entry.separator)) {
         return false;
     }
-    Json* children = member(object, "children");
+    Json* children = findMember(object, "children");
     if (!children || children->is_null()) {
         return true;
     }
@@ -115,7 +106,7 @@ template <typename Json> std::optional<TrayState> decodeState(Json& value)
         !readString(value, "iconStatus", state.iconStatus) || !readString(value, "tooltip", state.tooltip)) {
         return std::nullopt;
     }
-    Json* menu = member(value, "menu");
+    Json* menu = findMember(value, "menu");
     if (!menu || !decodeRows(*menu, state.menu)) {
         return std::nullopt;
     }

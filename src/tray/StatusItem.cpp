@@ -71,16 +71,11 @@ void StatusItem::apply(const TrayState& state)
         rebuild(state);
         m_menuLayout = menuLayout(state);
     }
-    // The entries in TrayState::entryViews() order, without building that list.
     std::size_t index = 0;
-    for (const MenuEntry& row : state.menu) {
-        updateEntry(index++, row);
-        if (row.children) {
-            for (const MenuEntry& child : *row.children) {
-                updateEntry(index++, child);
-            }
-        }
-    }
+    state.forEachEntry([this, &index](const MenuEntry& entry) {
+        updateEntry(index++, entry);
+        return true;
+    });
     setIcon(state.iconStatus, firstCharacters(state.tooltip, maxTooltipCharacters));
 }
 
