@@ -85,6 +85,15 @@ StatusIcon::StatusIcon() : m_template(QStringLiteral(":/corvane/CorvaneTemplate@
     m_template.setDevicePixelRatio(1);
 }
 
+const QIcon& StatusIcon::icon(const QString& mark)
+{
+    auto found = m_icons.find(mark);
+    if (found == m_icons.end()) {
+        found = m_icons.insert(mark, render(mark));
+    }
+    return *found;
+}
+
 QIcon StatusIcon::render(const QString& mark) const
 {
     QIcon icon;

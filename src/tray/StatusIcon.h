@@ -4,6 +4,7 @@
 // Main thread (QPainter on pixmaps).
 #pragma once
 
+#include <QHash>
 #include <QIcon>
 #include <QString>
 
@@ -19,12 +20,16 @@ public:
     // Loads the template image; without it the icon is the badge alone.
     StatusIcon();
 
-    QIcon render(const QString& mark) const;
+    // The icon for a mark, drawn once per mark: the same QIcon each time keeps Qt's pixmap cache, which
+    // is keyed by icon, from filling with copies when the status goes back and forth.
+    const QIcon& icon(const QString& mark);
 
 private:
+    QIcon render(const QString& mark) const;
     QPixmap renderPixmap(int size, const QString& mark) const;
 
     QImage m_template;
+    QHash<QString, QIcon> m_icons;
 };
 
 } // namespace corvane

@@ -54,7 +54,7 @@ void StatusItem::setIcon(std::string_view status, std::string_view summary)
     m_shownSummary = summary;
     const QString mark = statusMark(status);
     if (!m_iconShown || mark != m_shownMark) {
-        m_trayIcon->setIcon(m_iconPainter.render(mark));
+        m_trayIcon->setIcon(m_iconPainter.icon(mark));
         m_shownMark = mark;
         m_iconShown = true;
     }
@@ -106,6 +106,9 @@ void StatusItem::rebuild(const TrayState& state)
         }
     }
     for (QMenu* submenu : oldSubmenus) {
+        // Emptied first: a menu deleted with its rows still in it never tells its D-Bus counterpart they
+        // went, and Qt then keeps every such row (and its connections) for the life of the process.
+        submenu->clear();
         delete submenu;
     }
     for (const MenuEntry* entry : state.entryViews()) {
