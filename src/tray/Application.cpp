@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "AccessKeyForm.h"
+#include "BusPacing.h"
 #include "FormDispatcher.h"
 #include "InputChannel.h"
 #include "MainMenu.h"
@@ -33,11 +34,13 @@ void Application::launch()
     m_mainMenu = new MainMenu([this] { requestClose(); }, this);
     if (m_formMode) {
         m_form = new AccessKeyForm(m_events, this);
+        // Input that comes while the form's visibility is being confirmed waits in the channel: lines and
+        // the end of input are handled after "form-visible", in the order they came.
         connect(m_form, &AccessKeyForm::windowBuilt, this, [this](QWidget* window) {
             m_mainMenu->attachTo(window);
-            m_holdingInput = true;
+            m_input->pause();
         });
-        connect(m_form, &AccessKeyForm::visibilityConfirmed, this, &Application::releaseHeldInput);
+        connect(m_form, &AccessKeyForm::visibilityConfirmed, this, [this] { m_input->resume(); });
         connect(m_form, &AccessKeyForm::notVisible, this, &Application::stop);
         m_formDispatcher = std::make_unique<FormDispatcher>(*m_form, m_events, m_smoke);
         sendReady();
@@ -83,44 +86,28 @@ void Application::onTrayVisibility(bool visible)
     markUIVisible();
     m_events.emit("tray-visible");
     startReading();
+    if (m_trayPath == TrayPath::StatusNotifier) {
+        auto* pacing = new BusPacing(m_trayPresence->itemService(), *m_input, this);
+        connect(m_statusItem, &StatusItem::applied, pacing, &BusPacing::stateApplied);
+    }
 }
 
 void Application::startReading()
 {
     InputChannel::Handlers handlers{
-        .line =
-            [this](std::string&& line) {
-                inOrder([this, line = std::move(line)]() mutable { receive(std::move(line)); });
-            },
-        .ended = [this] { inOrder([this] { stop(); }); },
-        .failed = [this] { inOrder([this] { onInputFailed(); }); },
+        .line = [this](std::string&& line) { receive(std::move(line)); },
+        .ended = [this] { stop(); },
+        .failed = [this] { onInputFailed(); },
     };
     m_input = std::make_unique<InputChannel>(m_inputDescriptor, std::move(handlers));
     m_input->start();
 }
 
-void Application::inOrder(std::function<void()> work)
-{
-    if (m_holdingInput) {
-        m_heldInput.push_back(std::move(work));
-        return;
-    }
-    work();
-}
-
-void Application::releaseHeldInput()
-{
-    m_holdingInput = false;
-    while (!m_heldInput.empty() && !m_stopping) {
-        std::function<void()> work = std::move(m_heldInput.front());
-        m_heldInput.pop_front();
-        work();
-    }
-    m_heldInput.clear();
-}
-
 void Application::onInputFailed()
 {
+    if (m_stopping) {
+        return;
+    }
     m_events.emit("protocol-error");
     stop();
 }

@@ -12,8 +12,6 @@
 
 #include <QObject>
 
-#include <deque>
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -49,9 +47,6 @@ private:
     void startReading();
     void onInputFailed();
     void sendReady();
-    // Runs `work` now, or after the form's visibility is known while that is awaited.
-    void inOrder(std::function<void()> work);
-    void releaseHeldInput();
 
     const bool m_formMode = false;
     const bool m_smoke = false;
@@ -59,10 +54,6 @@ private:
     // Quit requests that came before "ready"; they are reported right after it.
     int m_earlyQuitRequests = 0;
     bool m_ready = false;
-    // Input that arrived while the form's visibility was being confirmed: lines and the end of input are
-    // handled after "form-visible", in the order they came.
-    bool m_holdingInput = false;
-    std::deque<std::function<void()>> m_heldInput;
     EventSink& m_events;
     int m_inputDescriptor = 0;
     TerminationRequests* m_termination = nullptr;

@@ -45,10 +45,39 @@ void InputChannel::line(std::string&& line)
     QMetaObject::invokeMethod(
         this,
         [this, bytes, line = std::move(line)]() mutable {
-            dequeued(bytes);
-            m_handlers.line(std::move(line));
+            deliver([this, bytes, line = std::move(line)]() mutable {
+                dequeued(bytes);
+                m_handlers.line(std::move(line));
+            });
         },
         Qt::QueuedConnection);
+}
+
+void InputChannel::pause()
+{
+    ++m_pauses;
+}
+
+void InputChannel::resume()
+{
+    if (m_pauses == 0 || --m_pauses > 0) {
+        return;
+    }
+    // A handler may pause again (or end the run); what is still held then waits for the next resume().
+    while (m_pauses == 0 && !m_held.empty()) {
+        std::function<void()> item = std::move(m_held.front());
+        m_held.pop_front();
+        item();
+    }
+}
+
+void InputChannel::deliver(std::function<void()> item)
+{
+    if (m_pauses > 0 || !m_held.empty()) {
+        m_held.push_back(std::move(item));
+        return;
+    }
+    item();
 }
 
 void InputChannel::dequeued(std::size_t bytes)
@@ -64,13 +93,13 @@ void InputChannel::dequeued(std::size_t bytes)
 void InputChannel::ended()
 {
     QMetaObject::invokeMethod(
-        this, [this] { m_handlers.ended(); }, Qt::QueuedConnection);
+        this, [this] { deliver(m_handlers.ended); }, Qt::QueuedConnection);
 }
 
 void InputChannel::failed()
 {
     QMetaObject::invokeMethod(
-        this, [this] { m_handlers.failed(); }, Qt::QueuedConnection);
+        this, [this] { deliver(m_handlers.failed); }, Qt::QueuedConnection);
 }
 
 } // namespace corvane

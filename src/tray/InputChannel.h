@@ -6,6 +6,9 @@
 // At most maxQueuedLines lines (and maxQueuedBytes of them) wait for the main thread at once; the reader
 // thread then waits for room, so a controller that writes faster than lines are handled fills the pipe
 // instead of this process's memory.
+//
+// pause() holds delivery until as many resume() calls have come: what arrives meanwhile waits, in order,
+// and still counts against those bounds, so a paused channel also ends up filling the pipe.
 #pragma once
 
 #include "InputReader.h"
@@ -15,6 +18,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -39,16 +43,22 @@ public:
     ~InputChannel() override;
 
     void start();
+    void pause();
+    void resume();
 
 private:
     void line(std::string&& line) override;
     void ended() override;
     void failed() override;
 
+    // Main thread: runs `item` now, or keeps it for resume() while paused.
+    void deliver(std::function<void()> item);
     // Main thread: a queued line is about to be handled.
     void dequeued(std::size_t bytes);
 
     Handlers m_handlers;
+    int m_pauses = 0;
+    std::deque<std::function<void()>> m_held;
     InputReader m_reader;
     std::thread m_thread;
     std::mutex m_queueMutex;

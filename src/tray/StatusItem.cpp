@@ -77,6 +77,7 @@ void StatusItem::apply(const TrayState& state)
         return true;
     });
     setIcon(state.iconStatus, firstCharacters(state.tooltip, maxTooltipCharacters));
+    Q_EMIT applied();
 }
 
 bool StatusItem::exerciseMenu(std::string_view id)

@@ -37,6 +37,10 @@ public:
     // Shows the icon with the mark for `status` and `summary` (already cut) as the tooltip.
     void setIcon(std::string_view status, std::string_view summary);
 
+Q_SIGNALS:
+    // A state was applied (whether or not anything shown changed).
+    void applied();
+
 private:
     // A row of the menu (not a separator) and the entry values it was last set from, so that an entry
     // that has not changed costs no Qt work. Held in a deque: the row's triggered() handler keeps its

@@ -52,11 +52,11 @@ bool StatusNotifierWatcher::hostRegistered() const
            watcherProperty(QStringLiteral("IsStatusNotifierHostRegistered")).toBool();
 }
 
-bool StatusNotifierWatcher::ownItemRegistered() const
+QString StatusNotifierWatcher::ownItemService() const
 {
     const QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        return false;
+        return {};
     }
     const QStringList items = watcherProperty(QStringLiteral("RegisteredStatusNotifierItems")).toStringList();
     for (const QString& item : items) {
@@ -64,10 +64,10 @@ bool StatusNotifierWatcher::ownItemRegistered() const
         const QString service = item.section(QLatin1Char('/'), 0, 0);
         const QDBusReply<uint> pid = bus.interface()->servicePid(service);
         if (pid.isValid() && pid.value() == static_cast<uint>(::getpid())) {
-            return true;
+            return service;
         }
     }
-    return false;
+    return {};
 }
 
 } // namespace corvane

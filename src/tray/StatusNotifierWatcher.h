@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 
 namespace corvane {
 
@@ -16,8 +17,8 @@ public:
 
     // The rule Qt applies when it picks its tray: the watcher is on the bus and reports a host.
     bool hostRegistered() const;
-    // Whether an item registered with the watcher belongs to this process.
-    bool ownItemRegistered() const;
+    // The bus name of the item registered with the watcher that belongs to this process; empty if none.
+    QString ownItemService() const;
 
 Q_SIGNALS:
     // Something changed that may answer one of the questions above.

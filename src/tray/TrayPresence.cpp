@@ -51,9 +51,13 @@ TrayPath TrayPresence::availablePath() const
     return m_xembed->managerPresent() ? TrayPath::XEmbed : TrayPath::None;
 }
 
-bool TrayPresence::itemVisible() const
+bool TrayPresence::itemVisible()
 {
-    return m_path == TrayPath::StatusNotifier && m_watcher->ownItemRegistered();
+    if (m_path != TrayPath::StatusNotifier) {
+        return false;
+    }
+    m_itemService = m_watcher->ownItemService();
+    return !m_itemService.isEmpty();
 }
 
 void TrayPresence::recheck()

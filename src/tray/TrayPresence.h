@@ -11,6 +11,7 @@
 #include "TrayPath.h"
 
 #include <QObject>
+#include <QString>
 #include <QTimer>
 
 class QSystemTrayIcon;
@@ -33,6 +34,10 @@ public:
     // After the tray icon was shown: emits visibilityKnown once.
     void confirmVisible(TrayPath path);
 
+    // On the D-Bus path, once visibility is confirmed: the bus name our item is registered under. Kept
+    // from the check, so asking costs no call on the bus.
+    const QString& itemService() const { return m_itemService; }
+
 Q_SIGNALS:
     void hostSettled(corvane::TrayPath path);
     void visibilityKnown(bool visible);
@@ -41,7 +46,7 @@ private:
     enum class Waiting { Nothing, Host, Visibility };
 
     TrayPath availablePath() const;
-    bool itemVisible() const;
+    bool itemVisible();
     void recheck();
     void finish(bool boundPassed);
     static QWindow* xembedIconWindow();
@@ -51,6 +56,7 @@ private:
     QTimer m_bound;
     Waiting m_waiting = Waiting::Nothing;
     TrayPath m_path = TrayPath::None;
+    QString m_itemService;
 };
 
 } // namespace corvane
