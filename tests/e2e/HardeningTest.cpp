@@ -77,16 +77,6 @@ protected:
         return {.environment = environment};
     }
 
-    // A smoke run in the desktop, started in `slot` and read up to "tray-visible".
-    static Process& startVisible(std::optional<Process>& slot, Process::Options options)
-    {
-        Process& tray = slot.emplace(std::vector<std::string>{CORVANE_TRAY_PATH, "--smoke"}, std::move(options));
-        const std::string first = nextLine(tray);
-        EXPECT_EQ(first, R"({"event":"ready"})") << (first == "<nothing>" ? tray.readAllStderr(patience) : "");
-        EXPECT_EQ(nextLine(tray), R"({"event":"tray-visible"})");
-        return tray;
-    }
-
     // Sends a state and reads its reply.
     static void expectApplied(Process& tray, const std::string& status)
     {
@@ -110,7 +100,7 @@ TEST_F(Hardening, SignalsWhileLinesStreamEachBecomeOneExitRequestAndNoReplyIsLos
     constexpr int signals = 150;
     m_desktop.startHost(CORVANE_TEST_HOST_PATH);
     std::optional<Process> slot;
-    Process& tray = startVisible(slot, trayOptions());
+    Process& tray = startVisibleTray(slot, trayOptions());
     // The writer thread is the only user of the tray's standard input; this thread reads its output.
     std::thread writer([&tray] {
         std::string batch;
@@ -167,7 +157,7 @@ TEST_F(Hardening, MarkerDirectoryMissingOrReadOnlyCostsOneLinePerRunAndTheRunGoe
     const fs::path readOnly = "/proc/corvane-ready-marker";
     for (const fs::path& marker : {missing, readOnly, missing}) {
         std::optional<Process> slot;
-        Process& tray = startVisible(slot, trayOptions(marker));
+        Process& tray = startVisibleTray(slot, trayOptions(marker));
         expectApplied(tray, "ready");
         tray.terminate();
         EXPECT_EQ(nextLine(tray), exitLine);
@@ -190,7 +180,7 @@ TEST_F(Hardening, SymlinkAtTheMarkerPathIsLeftAloneAndNotFollowed)
     fs::create_symlink(existingTarget, existing);
     for (const fs::path& marker : {dangling, existing}) {
         std::optional<Process> slot;
-        Process& tray = startVisible(slot, trayOptions(marker));
+        Process& tray = startVisibleTray(slot, trayOptions(marker));
         expectApplied(tray, "busy");
         expectCleanEnd(tray);
         EXPECT_EQ(tray.readAllStderr(patience), "") << marker;
@@ -210,7 +200,7 @@ TEST_F(Hardening, TrayHostThatDisappearsAndComesBackGetsTheItemAgain)
 {
     m_desktop.startHost(CORVANE_TEST_HOST_PATH);
     std::optional<Process> slot;
-    Process& tray = startVisible(slot, trayOptions());
+    Process& tray = startVisibleTray(slot, trayOptions());
     expectApplied(tray, "ready");
     m_desktop.host().process().kill();
     ASSERT_TRUE(m_desktop.host().process().wait(patience));
@@ -242,7 +232,7 @@ TEST_F(Hardening, SessionBusThatGoesAwayDoesNotStopTheProcess)
     options.environment.set("DBUS_SESSION_BUS_ADDRESS", bus->address());
     std::optional<TestHost> host(std::in_place, CORVANE_TEST_HOST_PATH, options.environment);
     std::optional<Process> slot;
-    Process& tray = startVisible(slot, options);
+    Process& tray = startVisibleTray(slot, options);
     expectApplied(tray, "ready");
     const pid_t hostPid = host->process().pid();
     bus.reset();
@@ -270,7 +260,7 @@ TEST_F(Hardening, ControllerStringsAreNeitherExecutedNorUsedAsPaths)
         "$(touch " + victim.string() + ")`touch " + victim.string() + "`;touch " + victim.string();
     const std::string jsonCommand = nlohmann::json(command).dump();
     std::optional<Process> slot;
-    Process& tray = startVisible(slot, trayOptions());
+    Process& tray = startVisibleTray(slot, trayOptions());
     const std::string state = R"({"status":"ready","iconStatus":"ready","tooltip":)" + jsonCommand +
                               R"(,"menu":[{"id":)" + nlohmann::json("../../" + victim.filename().string()).dump() +
                               R"(,"text":)" + jsonCommand + R"(,"enabled":true,"action":)" + jsonCommand + "}]}\n";

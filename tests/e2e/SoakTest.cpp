@@ -120,10 +120,8 @@ protected:
         Environment environment = m_desktop.environment();
         environment.set("CORVANE_TRAY_INSTANCE_ID", identityOf('5'));
         environment.unset("CORVANE_UI_READY_MARKER");
-        Process& tray = m_tray.emplace(std::vector<std::string>{CORVANE_TRAY_PATH, "--smoke"},
-                                       Process::Options{.environment = environment});
-        ASSERT_EQ(nextLine(tray), R"({"event":"ready"})");
-        ASSERT_EQ(nextLine(tray), R"({"event":"tray-visible"})");
+        startVisibleTray(m_tray, {.environment = environment});
+        ASSERT_FALSE(HasFailure());
     }
 
     // Writes `count` lines made by `make` from a thread of their own while this thread reads and checks a

@@ -1,5 +1,7 @@
 #include "TrayProgram.h"
 
+#include <gtest/gtest.h>
+
 #include <unistd.h>
 
 namespace corvane::test {
@@ -37,6 +39,15 @@ Process startTray(const std::vector<std::string>& arguments, Process::Options op
 std::string nextLine(Process& process, std::chrono::milliseconds timeout)
 {
     return process.readLine(timeout).value_or("<nothing>");
+}
+
+Process& startVisibleTray(std::optional<Process>& slot, Process::Options options)
+{
+    Process& tray = slot.emplace(std::vector<std::string>{CORVANE_TRAY_PATH, "--smoke"}, std::move(options));
+    const std::string first = nextLine(tray);
+    EXPECT_EQ(first, R"({"event":"ready"})") << (first == "<nothing>" ? tray.readAllStderr(patience) : "");
+    EXPECT_EQ(nextLine(tray), R"({"event":"tray-visible"})");
+    return tray;
 }
 
 } // namespace corvane::test

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,5 +32,9 @@ Process startTray(const std::vector<std::string>& arguments, Process::Options op
 
 // The next line on standard output, or "<nothing>" when none comes in time.
 std::string nextLine(Process& process, std::chrono::milliseconds timeout = patience);
+
+// A smoke run of the tray (in a desktop with a tray host, through `options`), started in `slot` and read
+// up to "tray-visible".
+Process& startVisibleTray(std::optional<Process>& slot, Process::Options options);
 
 } // namespace corvane::test

@@ -2,6 +2,7 @@
 // trips, is not on the bus at all, or has no name yet, every line arrives, in order, and the end of input
 // after them. Runs on a private session bus.
 #include "BusPacing.h"
+
 #include "InputChannelFixture.h"
 #include "SessionBus.h"
 
