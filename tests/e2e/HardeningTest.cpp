@@ -70,10 +70,10 @@ class Hardening : public ::testing::Test {
 protected:
     Process::Options trayOptions(const std::optional<fs::path>& marker = std::nullopt) const
     {
-        Environment environment = m_desktop.environment();
-        environment.set("CORVANE_TRAY_INSTANCE_ID", identityOf('e'));
-        marker ? environment.set("CORVANE_UI_READY_MARKER", marker->string())
-               : environment.unset("CORVANE_UI_READY_MARKER");
+        Environment environment = desktopTrayEnvironment(m_desktop, identityOf('e'));
+        if (marker) {
+            environment.set("CORVANE_UI_READY_MARKER", marker->string());
+        }
         return {.environment = environment};
     }
 

@@ -44,10 +44,7 @@ protected:
             GTEST_SKIP() << "JSON parsing corpus not found at " << jsonCorpusFolder();
         }
         m_desktop.startHost(CORVANE_TEST_HOST_PATH);
-        Environment environment = m_desktop.environment();
-        environment.set("CORVANE_TRAY_INSTANCE_ID", identityOf('c'));
-        environment.unset("CORVANE_UI_READY_MARKER");
-        startVisibleTray(m_tray, {.environment = environment});
+        startVisibleTray(m_tray, {.environment = desktopTrayEnvironment(m_desktop, identityOf('c'))});
         ASSERT_FALSE(HasFailure());
     }
 

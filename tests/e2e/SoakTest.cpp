@@ -117,10 +117,7 @@ protected:
     void SetUp() override
     {
         m_desktop.startHost(CORVANE_TEST_HOST_PATH);
-        Environment environment = m_desktop.environment();
-        environment.set("CORVANE_TRAY_INSTANCE_ID", identityOf('5'));
-        environment.unset("CORVANE_UI_READY_MARKER");
-        startVisibleTray(m_tray, {.environment = environment});
+        startVisibleTray(m_tray, {.environment = desktopTrayEnvironment(m_desktop, identityOf('5'))});
         ASSERT_FALSE(HasFailure());
     }
 

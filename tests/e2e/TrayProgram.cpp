@@ -41,6 +41,14 @@ std::string nextLine(Process& process, std::chrono::milliseconds timeout)
     return process.readLine(timeout).value_or("<nothing>");
 }
 
+Environment desktopTrayEnvironment(const TestDesktop& desktop, const std::string& identity)
+{
+    Environment environment = desktop.environment();
+    environment.set("CORVANE_TRAY_INSTANCE_ID", identity);
+    environment.unset("CORVANE_UI_READY_MARKER");
+    return environment;
+}
+
 Process& startVisibleTray(std::optional<Process>& slot, Process::Options options)
 {
     Process& tray = slot.emplace(std::vector<std::string>{CORVANE_TRAY_PATH, "--smoke"}, std::move(options));

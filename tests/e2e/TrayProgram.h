@@ -3,6 +3,7 @@
 
 #include "Environment.h"
 #include "Process.h"
+#include "TestDesktop.h"
 
 #include <chrono>
 #include <filesystem>
@@ -32,6 +33,9 @@ Process startTray(const std::vector<std::string>& arguments, Process::Options op
 
 // The next line on standard output, or "<nothing>" when none comes in time.
 std::string nextLine(Process& process, std::chrono::milliseconds timeout = patience);
+
+// The environment for a tray run in `desktop` with identity `identity` and no marker.
+Environment desktopTrayEnvironment(const TestDesktop& desktop, const std::string& identity);
 
 // A smoke run of the tray (in a desktop with a tray host, through `options`), started in `slot` and read
 // up to "tray-visible".

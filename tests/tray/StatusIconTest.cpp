@@ -2,7 +2,6 @@
 // a picture of its own for each status.
 #include "StatusIcon.h"
 
-#include <QApplication>
 #include <QByteArray>
 #include <QImage>
 #include <QPixmap>
@@ -47,11 +46,3 @@ TEST(StatusIcon, EveryTraySizeIsDrawnAndEveryStatusLooksDifferent)
 
 } // namespace
 } // namespace corvane
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -5,7 +5,6 @@
 #include "TrayStateDecoder.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -128,11 +127,3 @@ TEST_F(StatusItemTest, IdsMatchUnderCanonicalEquivalence)
 
 } // namespace
 } // namespace corvane
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
