@@ -2,6 +2,7 @@
 
 #include "ActivationPolicy.h"
 #include "Application.h"
+#include "CoreDumps.h"
 #include "EventWriter.h"
 #include "FolderChooser.h"
 #include "InstanceGuard.h"
@@ -83,6 +84,9 @@ int Main::main(int argc, char** argv)
     if (const auto policy = settleActivationPolicy(flags.mode(), displaySessionAvailable())) {
         return refuse("Corvane could not enter a visible macOS application session (policy=" +
                       std::to_string(static_cast<int>(*policy)) + ").\n");
+    }
+    if (flags.form) {
+        disableCoreDumps();
     }
     return runApplication(flags, argc > 0 && argv[0] ? argv[0] : "corvane-tray");
 }

@@ -7,6 +7,7 @@
 #include "UiMarker.h"
 #include "VisibilityWait.h"
 #include "WindowExposure.h"
+#include "Wipe.h"
 
 #include <QApplication>
 #include <QFile>
@@ -100,7 +101,7 @@ void AccessKeyForm::submitForm()
     if (m_busy || m_cancellationSent || !m_window) {
         return;
     }
-    const QByteArray key = m_window->keyField()->text().trimmed().toUtf8();
+    QByteArray key = m_window->keyField()->text().trimmed().toUtf8();
     const bool acceptable = !key.isEmpty() && key.size() <= maxAccessKeyBytes && (!m_setup || !m_projectRoot.empty());
     if (!acceptable) {
         m_window->setFeedbackText(m_setup ? QStringLiteral("请输入 Access Key，并选择项目目录。")
@@ -113,6 +114,9 @@ void AccessKeyForm::submitForm()
         payload.emplace("projectRoot", m_projectRoot);
     }
     m_events.emit("submit", payload);
+    // Our copies of the key go as soon as it is sent; the key field's own text is Qt's to free.
+    wipe(std::get<std::string>(payload.at("accessKey")));
+    wipe(key.data(), static_cast<std::size_t>(key.size()));
 }
 
 void AccessKeyForm::showResult(FormPhase phase, const std::string& message)

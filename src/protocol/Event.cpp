@@ -95,10 +95,31 @@ void appendJsonString(std::string& out, std::string_view text)
     out += '"';
 }
 
+namespace {
+
+// At least the size of the encoded line: a byte of a string becomes at most six ("\u001f"), and a member
+// adds at most six around its key and value. Reserving it means the line is never reallocated, so no
+// freed copy of a part of it (which may hold the Access Key) is left behind; the writer wipes the line.
+std::size_t encodedSizeBound(std::string_view name, const EventPayload& payload)
+{
+    constexpr std::size_t perByte = 6;
+    constexpr std::size_t perMember = 6;
+    std::size_t bound = 3 + perMember + perByte * (std::string_view("event").size() + name.size());
+    for (const auto& [key, value] : payload) {
+        const auto* text = std::get_if<std::string>(&value);
+        bound += perMember + perByte * (key.size() + (text ? text->size() : 0)) + std::string_view("false").size();
+    }
+    return bound;
+}
+
+} // namespace
+
 std::string encodeEventLine(std::string_view name, const EventPayload& payload)
 {
     constexpr std::string_view eventKey = "event";
-    std::string line = "{";
+    std::string line;
+    line.reserve(encodedSizeBound(name, payload));
+    line += '{';
     bool nameWritten = false;
     for (const auto& [key, value] : payload) {
         if (!nameWritten && key >= eventKey) {

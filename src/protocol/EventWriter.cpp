@@ -1,5 +1,7 @@
 #include "EventWriter.h"
 
+#include "Wipe.h"
+
 #include <cerrno>
 #include <unistd.h>
 
@@ -7,7 +9,10 @@ namespace corvane {
 
 void EventWriter::emit(std::string_view name, const EventPayload& payload)
 {
-    writeLine(encodeEventLine(name, payload));
+    // A line may carry the Access Key; it does not outlive the write.
+    std::string line = encodeEventLine(name, payload);
+    writeLine(line);
+    wipe(line);
 }
 
 bool EventWriter::writeLine(std::string_view line)

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <thread>
 
 namespace corvane::test {
@@ -360,6 +361,23 @@ TEST_F(OffscreenHardening, AccessKeyNeverReachesStandardError)
             }
         }
     }
+}
+
+TEST_F(OffscreenHardening, AFormRunNeverWritesACoreDump)
+{
+    // The key field's text is Qt's and is not wiped, so a form run must not be dumpable at all.
+    Process form = startTray({"form", "--smoke"}, offscreen());
+    ASSERT_EQ(nextLine(form), R"({"event":"ready"})");
+    std::ifstream limits("/proc/" + std::to_string(form.pid()) + "/limits");
+    std::string coreLimit;
+    for (std::string line; std::getline(limits, line);) {
+        if (line.starts_with("Max core file size")) {
+            coreLimit = line;
+        }
+    }
+    EXPECT_TRUE(std::regex_search(coreLimit, std::regex(R"(size\s+0\s+0\s)"))) << coreLimit;
+    form.closeStdin();
+    EXPECT_EQ(form.wait(patience), 0);
 }
 
 } // namespace
