@@ -34,7 +34,7 @@ int refuse(const std::string& message)
 }
 
 // Runs the event loop of a tray-mode or form-mode run.
-int runApplication(const LaunchFlags& flags, const char* programPath)
+int runApplication(const LaunchFlags& flags, const char* programPath, DisplaySession& display)
 {
     installQtMessageFilter();
     // Qt gets only the program path: every other argument is ours, and Qt would read some of them as
@@ -42,6 +42,7 @@ int runApplication(const LaunchFlags& flags, const char* programPath)
     int qtArgumentCount = 1;
     char* qtArguments[] = {const_cast<char*>(programPath), nullptr};
     QApplication qtApplication(qtArgumentCount, qtArguments);
+    display.release();
     QApplication::setApplicationName(QStringLiteral("Corvane"));
     QApplication::setQuitOnLastWindowClosed(false);
     if (flags.chooseFolder) {
@@ -81,14 +82,15 @@ int Main::main(int argc, char** argv)
         emit("duplicate");
         return 0;
     }
-    if (const auto policy = settleActivationPolicy(flags.mode(), displaySessionAvailable())) {
+    DisplaySession display = DisplaySession::probe();
+    if (const auto policy = settleActivationPolicy(flags.mode(), display.available())) {
         return refuse("Corvane could not enter a visible macOS application session (policy=" +
                       std::to_string(static_cast<int>(*policy)) + ").\n");
     }
     if (flags.form) {
         disableCoreDumps();
     }
-    return runApplication(flags, argc > 0 && argv[0] ? argv[0] : "corvane-tray");
+    return runApplication(flags, argc > 0 && argv[0] ? argv[0] : "corvane-tray", display);
 }
 
 } // namespace corvane
