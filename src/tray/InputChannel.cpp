@@ -2,6 +2,8 @@
 
 namespace corvane {
 
+static_assert(maxLineBytes <= InputChannel::maxQueuedBytes / 2, "a half-empty queue must take any line");
+
 InputChannel::InputChannel(int descriptor, Handlers handlers, QObject* parent)
     : QObject(parent), m_handlers(std::move(handlers)), m_reader(descriptor, *this)
 {}
@@ -82,12 +84,18 @@ void InputChannel::deliver(std::function<void()> item)
 
 void InputChannel::dequeued(std::size_t bytes)
 {
+    bool halfEmpty = false;
     {
         const std::lock_guard lock(m_queueMutex);
         --m_queuedLines;
         m_queuedBytes -= bytes;
+        halfEmpty = m_queuedLines <= maxQueuedLines / 2 && m_queuedBytes <= maxQueuedBytes / 2;
     }
-    m_queueRoom.notify_one();
+    // A reader waiting for room is woken once the queue is half empty rather than for every line taken,
+    // and then finds room for any line.
+    if (halfEmpty) {
+        m_queueRoom.notify_one();
+    }
 }
 
 void InputChannel::ended()
