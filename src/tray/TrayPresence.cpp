@@ -76,7 +76,8 @@ void TrayPresence::finish(bool boundPassed)
     if (waited == Waiting::Host) {
         Q_EMIT hostSettled(boundPassed ? TrayPath::None : availablePath());
     } else if (waited == Waiting::Visibility) {
-        Q_EMIT visibilityKnown(!boundPassed && itemVisible());
+        // The check that ended the wait has just found (or not) our item: no second call on the bus.
+        Q_EMIT visibilityKnown(!boundPassed && !m_itemService.isEmpty());
     }
 }
 

@@ -275,11 +275,8 @@ TEST_F(Cancellation, EveryWayToCloseSendsOneCancelAndTheWindowStays)
     for (const auto& [name, close] : ways) {
         SCOPED_TRACE(name);
         AccessKeyForm form(m_events);
-        form.buildForm(false, "");
-        auto* shown = qobject_cast<FormWindow*>(form.window());
+        FormWindow* shown = showActive(form, false, "");
         ASSERT_NE(shown, nullptr);
-        ASSERT_TRUE(m_events.awaitLines(1));
-        ASSERT_TRUE(QTest::qWaitForWindowActive(shown));
         m_events.take();
         close(form, *shown);
         close(form, *shown);
@@ -334,11 +331,8 @@ TEST_F(Cancellation, DoneButtonOrReturnAfterSuccessSendsExactlyOneCancel)
     for (const bool byKey : {false, true}) {
         SCOPED_TRACE(byKey ? "Return" : "click");
         AccessKeyForm form(m_events);
-        form.buildForm(true, "/p");
-        auto* shown = qobject_cast<FormWindow*>(form.window());
+        FormWindow* shown = showActive(form, true, "/p");
         ASSERT_NE(shown, nullptr);
-        ASSERT_TRUE(m_events.awaitLines(1));
-        ASSERT_TRUE(QTest::qWaitForWindowActive(shown));
         form.submitKey("k");
         form.showResult(FormPhase::Success, "done");
         m_events.take();
@@ -380,11 +374,8 @@ TEST_F(Keyboard, TypedKeyAndReturnOrEnterSubmitOnce)
 {
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
         AccessKeyForm form(m_events);
-        form.buildForm(false, "");
-        auto* shown = qobject_cast<FormWindow*>(form.window());
+        FormWindow* shown = showActive(form, false, "");
         ASSERT_NE(shown, nullptr);
-        ASSERT_TRUE(m_events.awaitLines(1));
-        ASSERT_TRUE(QTest::qWaitForWindowActive(shown));
         m_events.take();
         QTest::keyClicks(shown->keyField(), QStringLiteral("typed key"));
         QTest::keyClick(shown->keyField(), key);

@@ -70,6 +70,16 @@ FormWindow& FormHarness::open(bool setup, const std::string& projectRoot)
     return window();
 }
 
+FormWindow* FormHarness::showActive(AccessKeyForm& form, bool setup, const std::string& projectRoot)
+{
+    form.buildForm(setup, projectRoot);
+    auto* shown = qobject_cast<FormWindow*>(form.window());
+    if (!shown || !m_events.awaitLines(1) || !QTest::qWaitForWindowActive(shown)) {
+        return nullptr;
+    }
+    return shown;
+}
+
 FormWindow& FormHarness::window() const
 {
     auto* formWindow = qobject_cast<FormWindow*>(m_form.window());

@@ -57,6 +57,9 @@ class FormHarness : public ::testing::Test {
 protected:
     // Builds the form, checks that it reports itself visible and active, and forgets that event.
     FormWindow& open(bool setup, const std::string& projectRoot = "/tmp/project");
+    // Builds a form of the test's own, waits for its first event and for its window to be active, and
+    // answers that window (its first event left unread), or null when either did not come.
+    FormWindow* showActive(AccessKeyForm& form, bool setup, const std::string& projectRoot);
 
     FormWindow& window() const;
     Controls controls() const { return controlsOf(window()); }
