@@ -2,8 +2,8 @@
 // its own cost is measured in-process, without Qt. Main thread by use.
 #pragma once
 
-#include "EventSink.h"
-#include "TrayFrontend.h"
+#include "protocol/EventSink.h"
+#include "protocol/TrayFrontend.h"
 
 #include <cstddef>
 

@@ -2,8 +2,8 @@
 #include "ProtocolBench.h"
 
 #include "NullTray.h"
-#include "TrayDispatcher.h"
 #include "TrayStates.h"
+#include "protocol/TrayDispatcher.h"
 
 #include <nlohmann/json.hpp>
 

@@ -3,18 +3,18 @@
 // for the fuzz targets and with the normal compiler for fuzz_regression_test.
 #include "FuzzHarness.h"
 
-#include "Event.h"
-#include "EventSink.h"
-#include "FormDispatcher.h"
-#include "FormFrontend.h"
-#include "JsonText.h"
-#include "LineFramer.h"
-#include "MenuLayout.h"
-#include "TrayDispatcher.h"
-#include "TrayFrontend.h"
-#include "TrayStateDecoder.h"
-#include "TrayStateValidation.h"
-#include "UnicodeText.h"
+#include "protocol/Event.h"
+#include "protocol/EventSink.h"
+#include "protocol/FormDispatcher.h"
+#include "protocol/FormFrontend.h"
+#include "protocol/JsonText.h"
+#include "protocol/LineFramer.h"
+#include "protocol/MenuLayout.h"
+#include "protocol/TrayDispatcher.h"
+#include "protocol/TrayFrontend.h"
+#include "protocol/TrayStateDecoder.h"
+#include "protocol/TrayStateValidation.h"
+#include "protocol/UnicodeText.h"
 
 #include <nlohmann/json.hpp>
 

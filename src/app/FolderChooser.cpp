@@ -1,7 +1,7 @@
-#include "FolderChooser.h"
+#include "app/FolderChooser.h"
 
-#include "EventWriter.h"
-#include "FolderDialog.h"
+#include "form/FolderDialog.h"
+#include "protocol/EventWriter.h"
 
 #include <QFile>
 #include <QTimer>

@@ -1,13 +1,13 @@
-#include "AccessKeyForm.h"
+#include "form/AccessKeyForm.h"
 
-#include "FolderDialog.h"
-#include "FormWindow.h"
-#include "PathLabel.h"
-#include "Spinner.h"
-#include "UiMarker.h"
-#include "VisibilityWait.h"
-#include "WindowExposure.h"
-#include "Wipe.h"
+#include "form/FolderDialog.h"
+#include "form/FormWindow.h"
+#include "form/PathLabel.h"
+#include "form/Spinner.h"
+#include "protocol/Wipe.h"
+#include "shell/UiMarker.h"
+#include "shell/VisibilityWait.h"
+#include "shell/WindowExposure.h"
 
 #include <QApplication>
 #include <QFile>

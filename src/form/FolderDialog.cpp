@@ -1,4 +1,4 @@
-#include "FolderDialog.h"
+#include "form/FolderDialog.h"
 
 #include <QFileInfo>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
-#include "FormWindow.h"
+#include "form/FormWindow.h"
 
-#include "PathLabel.h"
-#include "Spinner.h"
+#include "form/PathLabel.h"
+#include "form/Spinner.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

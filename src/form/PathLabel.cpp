@@ -1,4 +1,4 @@
-#include "PathLabel.h"
+#include "form/PathLabel.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "Spinner.h"
+#include "form/Spinner.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "Event.h"
+#include "protocol/Event.h"
 
 #include <unicode/utf8.h>
 

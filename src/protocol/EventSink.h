@@ -2,7 +2,7 @@
 // Main thread only: events are never written from the input reader's thread.
 #pragma once
 
-#include "Event.h"
+#include "protocol/Event.h"
 
 namespace corvane {
 

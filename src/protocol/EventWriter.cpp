@@ -1,6 +1,6 @@
-#include "EventWriter.h"
+#include "protocol/EventWriter.h"
 
-#include "Wipe.h"
+#include "protocol/Wipe.h"
 
 #include <cerrno>
 #include <unistd.h>

@@ -6,7 +6,7 @@
 // the application can stop in order. Main thread only.
 #pragma once
 
-#include "EventSink.h"
+#include "protocol/EventSink.h"
 
 #include <functional>
 

@@ -1,7 +1,7 @@
-#include "FormDispatcher.h"
+#include "protocol/FormDispatcher.h"
 
-#include "JsonText.h"
-#include "UnicodeText.h"
+#include "protocol/JsonText.h"
+#include "protocol/UnicodeText.h"
 
 #include <array>
 #include <optional>

@@ -3,8 +3,8 @@
 // Main thread only.
 #pragma once
 
-#include "EventSink.h"
-#include "FormFrontend.h"
+#include "protocol/EventSink.h"
+#include "protocol/FormFrontend.h"
 
 #include <nlohmann/json_fwd.hpp>
 

@@ -1,4 +1,4 @@
-#include "InputReader.h"
+#include "protocol/InputReader.h"
 
 #include <array>
 #include <cerrno>

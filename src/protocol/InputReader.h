@@ -7,7 +7,7 @@
 // the cancel pipe has something.
 #pragma once
 
-#include "LineFramer.h"
+#include "protocol/LineFramer.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "JsonText.h"
+#include "protocol/JsonText.h"
 
 namespace corvane {
 

@@ -1,4 +1,4 @@
-#include "LineFramer.h"
+#include "protocol/LineFramer.h"
 
 namespace corvane {
 

@@ -1,6 +1,6 @@
-#include "MenuLayout.h"
+#include "protocol/MenuLayout.h"
 
-#include "UnicodeText.h"
+#include "protocol/UnicodeText.h"
 
 #include <charconv>
 

@@ -3,7 +3,7 @@
 // Pure; safe on any thread.
 #pragma once
 
-#include "TrayState.h"
+#include "protocol/TrayState.h"
 
 #include <string>
 #include <vector>

@@ -1,8 +1,8 @@
-#include "TrayDispatcher.h"
+#include "protocol/TrayDispatcher.h"
 
-#include "JsonText.h"
-#include "TrayStateDecoder.h"
-#include "TrayStateValidation.h"
+#include "protocol/JsonText.h"
+#include "protocol/TrayStateDecoder.h"
+#include "protocol/TrayStateValidation.h"
 
 namespace corvane {
 

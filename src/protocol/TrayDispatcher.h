@@ -2,8 +2,8 @@
 // Anything else is refused with one "protocol-error" and changes nothing. Main thread only.
 #pragma once
 
-#include "EventSink.h"
-#include "TrayFrontend.h"
+#include "protocol/EventSink.h"
+#include "protocol/TrayFrontend.h"
 
 namespace corvane {
 

@@ -2,7 +2,7 @@
 // tests implement it in memory. Main thread only.
 #pragma once
 
-#include "TrayState.h"
+#include "protocol/TrayState.h"
 
 #include <string_view>
 

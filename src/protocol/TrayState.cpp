@@ -1,4 +1,4 @@
-#include "TrayState.h"
+#include "protocol/TrayState.h"
 
 namespace corvane {
 

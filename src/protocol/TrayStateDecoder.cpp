@@ -1,6 +1,6 @@
-#include "TrayStateDecoder.h"
+#include "protocol/TrayStateDecoder.h"
 
-#include "JsonText.h"
+#include "protocol/JsonText.h"
 
 #include <type_traits>
 

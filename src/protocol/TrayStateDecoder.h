@@ -3,7 +3,7 @@
 // decoding; no partial state is produced. Pure; safe on any thread.
 #pragma once
 
-#include "TrayState.h"
+#include "protocol/TrayState.h"
 
 #include <nlohmann/json_fwd.hpp>
 

@@ -1,6 +1,6 @@
-#include "TrayStateValidation.h"
+#include "protocol/TrayStateValidation.h"
 
-#include "UnicodeText.h"
+#include "protocol/UnicodeText.h"
 
 #include <algorithm>
 #include <array>

@@ -2,7 +2,7 @@
 // rule refuses the whole state. Pure; safe on any thread.
 #pragma once
 
-#include "TrayState.h"
+#include "protocol/TrayState.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "UnicodeText.h"
+#include "protocol/UnicodeText.h"
 
 #include <unicode/brkiter.h>
 #include <unicode/normalizer2.h>

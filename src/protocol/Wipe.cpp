@@ -1,4 +1,4 @@
-#include "Wipe.h"
+#include "protocol/Wipe.h"
 
 namespace corvane {
 

@@ -1,6 +1,6 @@
-#include "BusPacing.h"
+#include "tray/BusPacing.h"
 
-#include "InputChannel.h"
+#include "shell/InputChannel.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

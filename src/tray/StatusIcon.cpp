@@ -1,4 +1,4 @@
-#include "StatusIcon.h"
+#include "tray/StatusIcon.h"
 
 #include <QPainter>
 #include <QPainterPath>

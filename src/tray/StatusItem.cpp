@@ -1,8 +1,8 @@
-#include "StatusItem.h"
+#include "tray/StatusItem.h"
 
-#include "MenuLayout.h"
-#include "TrayText.h"
-#include "UnicodeText.h"
+#include "protocol/MenuLayout.h"
+#include "protocol/UnicodeText.h"
+#include "tray/TrayText.h"
 
 #include <QAction>
 #include <QMenu>

@@ -5,10 +5,10 @@
 // and tooltip cost none either. Main thread.
 #pragma once
 
-#include "EventSink.h"
-#include "StatusIcon.h"
-#include "TrayFrontend.h"
-#include "TrayPath.h"
+#include "protocol/EventSink.h"
+#include "protocol/TrayFrontend.h"
+#include "tray/StatusIcon.h"
+#include "tray/TrayPath.h"
 
 #include <QObject>
 

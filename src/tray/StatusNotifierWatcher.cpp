@@ -1,4 +1,4 @@
-#include "StatusNotifierWatcher.h"
+#include "tray/StatusNotifierWatcher.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

@@ -1,9 +1,9 @@
-#include "TrayPresence.h"
+#include "tray/TrayPresence.h"
 
-#include "StatusNotifierWatcher.h"
-#include "VisibilityWait.h"
-#include "WindowExposure.h"
-#include "XEmbedTray.h"
+#include "shell/VisibilityWait.h"
+#include "shell/WindowExposure.h"
+#include "tray/StatusNotifierWatcher.h"
+#include "tray/XEmbedTray.h"
 
 #include <QApplication>
 #include <QWidget>

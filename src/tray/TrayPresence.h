@@ -8,7 +8,7 @@
 // Waiting is event-driven (bus signals, X events, one timer for the bound). Main thread.
 #pragma once
 
-#include "TrayPath.h"
+#include "tray/TrayPath.h"
 
 #include <QObject>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "TrayText.h"
+#include "tray/TrayText.h"
 
 namespace corvane {
 

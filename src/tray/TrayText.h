@@ -3,7 +3,7 @@
 // Pure; main thread by use.
 #pragma once
 
-#include "TrayPath.h"
+#include "tray/TrayPath.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "XEmbedTray.h"
+#include "tray/XEmbedTray.h"
 
 #include <QGuiApplication>
 

@@ -1,8 +1,8 @@
 // Choosing the project folder from the form: when the dialog opens, how it is set up, and what an
 // accepted or cancelled choice leaves behind.
-#include "FolderDialog.h"
 #include "FormHarness.h"
-#include "PathLabel.h"
+#include "form/FolderDialog.h"
+#include "form/PathLabel.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "FormHarness.h"
 
-#include "Spinner.h"
+#include "form/Spinner.h"
 
 #include <QEventLoop>
 #include <QLabel>

@@ -2,9 +2,9 @@
 // the line feed), and a snapshot of what its controls show.
 #pragma once
 
-#include "AccessKeyForm.h"
-#include "EventSink.h"
-#include "FormWindow.h"
+#include "form/AccessKeyForm.h"
+#include "form/FormWindow.h"
+#include "protocol/EventSink.h"
 
 #include <QColor>
 #include <QString>

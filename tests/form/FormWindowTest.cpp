@@ -1,8 +1,8 @@
 // The window itself: its size, its texts in each variant, the order and spacing of its rows, the key
 // field's masking and the spinner's slot.
 #include "FormHarness.h"
-#include "PathLabel.h"
-#include "Spinner.h"
+#include "form/PathLabel.h"
+#include "form/Spinner.h"
 
 #include <QImage>
 #include <QLabel>

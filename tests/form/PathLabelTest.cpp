@@ -1,6 +1,6 @@
 // The folder label: whole when it fits, otherwise two lines at most with the middle left out, and the
 // whole path as its tooltip.
-#include "PathLabel.h"
+#include "form/PathLabel.h"
 
 #include "FormHarness.h"
 

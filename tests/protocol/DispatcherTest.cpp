@@ -1,7 +1,7 @@
 // Tray and form dispatch as transcripts: inbound lines in, frontend calls and event lines out.
-#include "EventSink.h"
-#include "FormDispatcher.h"
-#include "TrayDispatcher.h"
+#include "protocol/EventSink.h"
+#include "protocol/FormDispatcher.h"
+#include "protocol/TrayDispatcher.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

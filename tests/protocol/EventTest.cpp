@@ -1,8 +1,8 @@
 // Outbound event lines: wire encoding of names and payloads, and EventWriter over a real pipe.
-#include "Event.h"
+#include "protocol/Event.h"
 
-#include "EventWriter.h"
-#include "JsonText.h"
+#include "protocol/EventWriter.h"
+#include "protocol/JsonText.h"
 
 #include <gtest/gtest.h>
 

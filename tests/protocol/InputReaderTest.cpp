@@ -1,5 +1,5 @@
 // InputReader over real descriptors: lines, end of input, over-long input, read failures and cancel.
-#include "InputReader.h"
+#include "protocol/InputReader.h"
 
 #include <gtest/gtest.h>
 

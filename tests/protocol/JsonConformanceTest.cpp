@@ -1,7 +1,7 @@
 // The JSON parsing corpus: every y_ file accepted, every n_ file refused, nothing crashes.
 #include "JsonCorpus.h"
-#include "JsonText.h"
-#include "TrayStateDecoder.h"
+#include "protocol/JsonText.h"
+#include "protocol/TrayStateDecoder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Line framing of the inbound byte stream: only the line feed ends a line, and lines are capped in size.
-#include "LineFramer.h"
+#include "protocol/LineFramer.h"
 
 #include <gtest/gtest.h>
 

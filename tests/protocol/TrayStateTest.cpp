@@ -1,7 +1,7 @@
 // Tray states: strict decoding from JSON, the ordered validity rules, and the menu layout keys.
-#include "MenuLayout.h"
-#include "TrayStateDecoder.h"
-#include "TrayStateValidation.h"
+#include "protocol/MenuLayout.h"
+#include "protocol/TrayStateDecoder.h"
+#include "protocol/TrayStateValidation.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Display cuts by extended grapheme clusters and canonical forms, checked against the Unicode data files.
-#include "UnicodeText.h"
+#include "protocol/UnicodeText.h"
 
 #include <gtest/gtest.h>
 #include <unicode/utf8.h>

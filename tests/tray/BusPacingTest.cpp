@@ -1,7 +1,7 @@
 // Pacing the tray's bus traffic never costs a line: whether the item's connection answers the round
 // trips, is not on the bus at all, or has no name yet, every line arrives, in order, and the end of input
 // after them. Runs on a private session bus.
-#include "BusPacing.h"
+#include "tray/BusPacing.h"
 
 #include "InputChannelFixture.h"
 #include "SessionBus.h"

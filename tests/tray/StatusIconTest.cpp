@@ -1,6 +1,6 @@
 // The status item's icon: one picture per status mark, drawn once and reused, in every tray size, with
 // a picture of its own for each status.
-#include "StatusIcon.h"
+#include "tray/StatusIcon.h"
 
 #include <QByteArray>
 #include <QImage>

@@ -1,8 +1,8 @@
 // The status item's menu as the tray state changes: one menu for life, in-place updates while the
 // layout holds, rebuilds when it changes, and "menu" events only for enabled rows with an action.
-#include "StatusItem.h"
+#include "tray/StatusItem.h"
 
-#include "TrayStateDecoder.h"
+#include "protocol/TrayStateDecoder.h"
 
 #include <QAction>
 #include <QMenu>

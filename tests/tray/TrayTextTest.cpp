@@ -1,5 +1,5 @@
 // Controller texts shown literally on both tray paths.
-#include "TrayText.h"
+#include "tray/TrayText.h"
 
 #include <QTextDocument>
 

@@ -1,0 +1,70 @@
+// The one object that owns the user interface of a tray-mode or form-mode run and every flag of it.
+//
+// launch() runs once the event loop does: the main-menu shortcuts; in tray mode the status item (once a
+// tray host is there, see TrayPresence); the "ready" event; then the input reader. Every inbound line
+// reaches receive() on the main thread in input order. Close and quit requests never end the process:
+// they become "menu"/"exit" (tray) or one "cancel" (form). Only stop() ends it, after which the event
+// loop returns and the process exits with status 0. Main thread only.
+#pragma once
+
+#include "protocol/EventSink.h"
+#include "tray/TrayPath.h"
+
+#include <QObject>
+
+#include <memory>
+#include <string>
+
+namespace corvane {
+
+class AccessKeyForm;
+class FormDispatcher;
+class InputChannel;
+class MainMenu;
+class StatusItem;
+class TerminationRequests;
+class TrayDispatcher;
+class TrayPresence;
+
+class Application final : public QObject {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(Application)
+
+public:
+    Application(bool form, bool smoke, EventSink& events, int inputDescriptor);
+    ~Application() override;
+
+    void launch();
+    void receive(std::string&& line);
+    void requestClose();
+    void stop();
+
+    bool stopping() const { return m_stopping; }
+
+private:
+    void buildTray(TrayPath path);
+    void onTrayVisibility(bool visible);
+    void startReading();
+    void onInputFailed();
+    void sendReady();
+
+    const bool m_formMode = false;
+    const bool m_smoke = false;
+    bool m_stopping = false;
+    // Quit requests that came before "ready"; they are reported right after it.
+    int m_earlyQuitRequests = 0;
+    bool m_ready = false;
+    EventSink& m_events;
+    int m_inputDescriptor = 0;
+    TerminationRequests* m_termination = nullptr;
+    MainMenu* m_mainMenu = nullptr;
+    TrayPresence* m_trayPresence = nullptr;
+    TrayPath m_trayPath = TrayPath::None;
+    StatusItem* m_statusItem = nullptr;
+    AccessKeyForm* m_form = nullptr;
+    std::unique_ptr<TrayDispatcher> m_trayDispatcher;
+    std::unique_ptr<FormDispatcher> m_formDispatcher;
+    std::unique_ptr<InputChannel> m_input;
+};
+
+} // namespace corvane
