@@ -40,9 +40,8 @@ class JsonCorpusThroughTheBinary : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!std::filesystem::is_directory(jsonCorpusFolder())) {
-            GTEST_SKIP() << "JSON parsing corpus not found at " << jsonCorpusFolder();
-        }
+        ASSERT_TRUE(std::filesystem::is_directory(jsonCorpusFolder()))
+            << "JSON parsing corpus not found at " << jsonCorpusFolder();
         m_desktop.startHost(CORVANE_TEST_HOST_PATH);
         startVisibleTray(m_tray, {.environment = desktopTrayEnvironment(m_desktop, identityOf('c'))});
         ASSERT_FALSE(HasFailure());

@@ -24,10 +24,8 @@ class JsonConformance : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!std::filesystem::is_directory(test::jsonCorpusFolder())) {
-            GTEST_SKIP() << "JSON parsing corpus not found at " << test::jsonCorpusFolder()
-                         << " (set CORVANE_CONFORMANCE_DIR)";
-        }
+        ASSERT_TRUE(std::filesystem::is_directory(test::jsonCorpusFolder()))
+            << "JSON parsing corpus not found at " << test::jsonCorpusFolder();
     }
 };
 

@@ -10,7 +10,7 @@ namespace fs = std::filesystem;
 
 fs::path jsonCorpusFolder()
 {
-    return fs::path(CORVANE_CONFORMANCE_DIR) / "json" / "test_parsing";
+    return fs::path(CORVANE_CONFORMANCE_DIR) / "test_parsing";
 }
 
 std::vector<CorpusText> jsonCorpusFiles(const std::string& prefix)

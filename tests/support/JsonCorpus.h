@@ -1,6 +1,6 @@
 // The JSON parsing test corpus (y_ files must be accepted, n_ files refused, i_ files are left to the
-// parser), read from CORVANE_CONFORMANCE_DIR, and the tray state used to carry a corpus text as the value
-// of a member the decoder does not know.
+// parser), read from CORVANE_CONFORMANCE_DIR (tests/data/json-parsing), and the tray state used to carry a corpus text
+// as the value of a member the decoder does not know.
 #pragma once
 
 #include <filesystem>
@@ -15,7 +15,7 @@ struct CorpusText {
     std::string bytes;
 };
 
-// The corpus folder; it may be missing (tests then skip).
+// The corpus folder; tests fail when it is missing.
 std::filesystem::path jsonCorpusFolder();
 
 // The corpus files whose names start with `prefix`, sorted by name, with their bytes.
