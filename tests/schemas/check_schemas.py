@@ -5,6 +5,8 @@
                                    every JSON line shown in docs/protocol.md
   check_schemas.py ROOT --events   the event lines on standard input (what a real run wrote): each must
                                    satisfy the event schema and be in the event wire form
+  check_schemas.py ROOT --lines    any protocol lines on standard input: each against the schema its keys
+                                   name (event, form message, menu exercise, else tray state)
 
 Prints every fault and exits 1 when there is one.
 """
@@ -117,6 +119,17 @@ def check_events():
     return f"{len(lines)} event lines"
 
 
+def check_lines():
+    lines = sys.stdin.buffer.read().decode("utf-8").splitlines()
+    if not lines:
+        faults.append("no lines to check")
+    for line in lines:
+        value = parse(line)
+        if value is not None:
+            expect(schema_of(value) if isinstance(value, dict) else "tray-state", line, True, "line")
+    return f"{len(lines)} lines"
+
+
 def check_corpora_and_document():
     events = SCHEMAS["event"]
     kinds = [events["$defs"][branch["$ref"].split("/")[-1]]["properties"]["event"]["const"]
@@ -172,7 +185,8 @@ def check_corpora_and_document():
     return f"corpora and {len(examples)} document examples"
 
 
-checked = check_events() if sys.argv[2:] == ["--events"] else check_corpora_and_document()
+modes = {"--events": check_events, "--lines": check_lines}
+checked = modes[sys.argv[2]]() if len(sys.argv) > 2 else check_corpora_and_document()
 for fault in faults:
     print(fault, file=sys.stderr)
 print(f"schema check: {checked}, {len(faults)} faults")
