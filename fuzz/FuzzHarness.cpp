@@ -3,6 +3,7 @@
 // for the fuzz targets and with the normal compiler for fuzz_regression_test.
 #include "FuzzHarness.h"
 
+#include "protocol/DisplayText.h"
 #include "protocol/Event.h"
 #include "protocol/EventSink.h"
 #include "protocol/FormDispatcher.h"
@@ -632,13 +633,13 @@ std::string runTrayState(std::string_view input)
     if (std::string broken = checkFirstCharacters(state->tooltip); !broken.empty()) {
         return broken;
     }
-    const std::vector<std::string> layout = menuLayout(*state);
+    const MenuLayout layout = menuLayout(*state);
     if (layout.size() != entries.size()) {
         return "the layout has another number of keys than the state has entries";
     }
     for (std::size_t index = 0; index < layout.size(); ++index) {
-        if (!layout[index].starts_with(canonicalForm(entries[index]->id) + ":")) {
-            return "a layout key does not start with its entry's canonical id";
+        if (layout[index].canonicalId != canonicalForm(entries[index]->id)) {
+            return "a layout key does not hold its entry's canonical id";
         }
     }
     return {};

@@ -1,15 +1,11 @@
 #include "app/Application.h"
 
-#include "form/AccessKeyForm.h"
-#include "protocol/FormDispatcher.h"
-#include "protocol/TrayDispatcher.h"
+#include "app/FormRun.h"
+#include "app/TrayRun.h"
 #include "shell/InputChannel.h"
 #include "shell/MainMenu.h"
 #include "shell/TerminationRequests.h"
 #include "shell/UiMarker.h"
-#include "tray/BusPacing.h"
-#include "tray/StatusItem.h"
-#include "tray/TrayPresence.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -33,35 +29,31 @@ void Application::launch()
 {
     m_mainMenu = new MainMenu([this] { requestClose(); }, this);
     if (m_formMode) {
-        m_form = new AccessKeyForm(m_events, this);
-        // Input that comes while the form's visibility is being confirmed waits in the channel: lines and
-        // the end of input are handled after "form-visible", in the order they came.
-        connect(m_form, &AccessKeyForm::windowBuilt, this, [this](QWidget* window) {
-            m_mainMenu->attachTo(window);
-            m_input->pause();
-        });
-        connect(m_form, &AccessKeyForm::visibilityConfirmed, this, [this] { m_input->resume(); });
-        connect(m_form, &AccessKeyForm::notVisible, this, &Application::stop);
-        m_formDispatcher = std::make_unique<FormDispatcher>(*m_form, m_events, m_smoke);
-        sendReady();
-        startReading();
-        return;
+        launchForm();
+    } else {
+        launchTray();
     }
-    m_trayPresence = new TrayPresence(this);
-    connect(m_trayPresence, &TrayPresence::hostSettled, this, &Application::buildTray);
-    connect(m_trayPresence, &TrayPresence::visibilityKnown, this, &Application::onTrayVisibility);
-    m_trayPresence->awaitHost();
 }
 
-void Application::buildTray(TrayPath path)
+void Application::launchForm()
 {
-    m_trayPath = path;
-    m_statusItem = new StatusItem(m_events, path, this);
-    m_trayDispatcher = std::make_unique<TrayDispatcher>(*m_statusItem, m_events, m_smoke);
+    m_form = new FormRun(m_events, m_smoke, this);
+    connect(m_form, &FormRun::windowBuilt, this, [this](QWidget* window) {
+        m_mainMenu->attachTo(window);
+        m_input->pause();
+    });
+    connect(m_form, &FormRun::visibilityConfirmed, this, [this] { m_input->resume(); });
+    connect(m_form, &FormRun::notVisible, this, &Application::stop);
     sendReady();
-    // Lines wait in the pipe until the item is confirmed visible, so "tray-visible" comes before any
-    // reply to them.
-    m_trayPresence->confirmVisible(path);
+    startReading();
+}
+
+void Application::launchTray()
+{
+    m_tray = new TrayRun(m_events, m_smoke, this);
+    connect(m_tray, &TrayRun::itemBuilt, this, &Application::sendReady);
+    connect(m_tray, &TrayRun::visibilityKnown, this, &Application::onTrayVisibility);
+    m_tray->start();
 }
 
 void Application::sendReady()
@@ -86,10 +78,7 @@ void Application::onTrayVisibility(bool visible)
     markUIVisible();
     m_events.emit("tray-visible");
     startReading();
-    if (m_trayPath == TrayPath::StatusNotifier) {
-        auto* pacing = new BusPacing(m_trayPresence->itemService(), *m_input, this);
-        connect(m_statusItem, &StatusItem::applied, pacing, &BusPacing::stateApplied);
-    }
+    m_tray->paceInput(*m_input);
 }
 
 void Application::startReading()
@@ -117,10 +106,10 @@ void Application::receive(std::string&& line)
     if (m_stopping) {
         return;
     }
-    if (m_formDispatcher) {
-        m_formDispatcher->receive(line);
-    } else if (m_trayDispatcher) {
-        m_trayDispatcher->receive(line);
+    if (m_form) {
+        m_form->receive(line);
+    } else if (m_tray) {
+        m_tray->receive(line);
     }
 }
 
@@ -133,10 +122,8 @@ void Application::requestClose()
         ++m_earlyQuitRequests;
         return;
     }
-    if (m_formMode) {
-        if (m_form) {
-            m_form->requestClose();
-        }
+    if (m_form) {
+        m_form->requestClose();
         return;
     }
     m_events.emit("menu", {{"action", std::string("exit")}});

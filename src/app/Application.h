@@ -1,14 +1,13 @@
 // The one object that owns the user interface of a tray-mode or form-mode run and every flag of it.
 //
-// launch() runs once the event loop does: the main-menu shortcuts; in tray mode the status item (once a
-// tray host is there, see TrayPresence); the "ready" event; then the input reader. Every inbound line
-// reaches receive() on the main thread in input order. Close and quit requests never end the process:
-// they become "menu"/"exit" (tray) or one "cancel" (form). Only stop() ends it, after which the event
-// loop returns and the process exits with status 0. Main thread only.
+// launch() runs once the event loop does: the main-menu shortcuts, then the mode's own part (TrayRun:
+// the status item once a tray host is there; FormRun: the Access Key form), the "ready" event, and the
+// input reader. Every inbound line reaches receive() on the main thread in input order. Close and quit
+// requests never end the process: they become "menu"/"exit" (tray) or one "cancel" (form). Only stop()
+// ends it, after which the event loop returns and the process exits with status 0. Main thread only.
 #pragma once
 
 #include "protocol/EventSink.h"
-#include "tray/TrayPath.h"
 
 #include <QObject>
 
@@ -17,14 +16,11 @@
 
 namespace corvane {
 
-class AccessKeyForm;
-class FormDispatcher;
+class FormRun;
 class InputChannel;
 class MainMenu;
-class StatusItem;
 class TerminationRequests;
-class TrayDispatcher;
-class TrayPresence;
+class TrayRun;
 
 class Application final : public QObject {
     Q_OBJECT
@@ -42,7 +38,8 @@ public:
     bool stopping() const { return m_stopping; }
 
 private:
-    void buildTray(TrayPath path);
+    void launchForm();
+    void launchTray();
     void onTrayVisibility(bool visible);
     void startReading();
     void onInputFailed();
@@ -58,12 +55,8 @@ private:
     int m_inputDescriptor = 0;
     TerminationRequests* m_termination = nullptr;
     MainMenu* m_mainMenu = nullptr;
-    TrayPresence* m_trayPresence = nullptr;
-    TrayPath m_trayPath = TrayPath::None;
-    StatusItem* m_statusItem = nullptr;
-    AccessKeyForm* m_form = nullptr;
-    std::unique_ptr<TrayDispatcher> m_trayDispatcher;
-    std::unique_ptr<FormDispatcher> m_formDispatcher;
+    TrayRun* m_tray = nullptr;
+    FormRun* m_form = nullptr;
     std::unique_ptr<InputChannel> m_input;
 };
 

@@ -1,8 +1,8 @@
 #include "protocol/EventWriter.h"
 
 #include "protocol/Wipe.h"
+#include "protocol/WriteAll.h"
 
-#include <cerrno>
 #include <unistd.h>
 
 namespace corvane {
@@ -20,19 +20,12 @@ bool EventWriter::writeLine(std::string_view line)
     if (m_failed) {
         return false;
     }
-    while (!line.empty()) {
-        const ssize_t written = ::write(m_descriptor, line.data(), line.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
+    if (!writeAll(m_descriptor, line)) {
+        m_failed = true;
+        if (m_failureHandler) {
+            m_failureHandler();
         }
-        if (written <= 0) {
-            m_failed = true;
-            if (m_failureHandler) {
-                m_failureHandler();
-            }
-            return false;
-        }
-        line.remove_prefix(static_cast<std::size_t>(written));
+        return false;
     }
     return true;
 }

@@ -1,7 +1,7 @@
 #include "protocol/FormDispatcher.h"
 
+#include "protocol/DisplayText.h"
 #include "protocol/JsonText.h"
-#include "protocol/UnicodeText.h"
 
 #include <array>
 #include <optional>
@@ -94,7 +94,7 @@ bool FormDispatcher::showResult(const nlohmann::json& message)
     if (!m_frontend.formShown() || !phase || !text) {
         return false;
     }
-    m_frontend.showResult(*phase, std::string(firstCharacters(*text, maxFormMessageCharacters)));
+    m_frontend.showResult(*phase, std::string(shownFormMessage(*text)));
     if (m_smoke) {
         m_events.emit("form-updated",
                       {{"phase", std::string(*phaseWord)}, {"inputEnabled", m_frontend.keyFieldEnabled()}});

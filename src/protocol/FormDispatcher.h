@@ -11,7 +11,6 @@
 namespace corvane {
 
 constexpr std::size_t maxProjectRootBytes = 4096;
-constexpr std::size_t maxFormMessageCharacters = 360;
 
 class FormDispatcher final {
 public:

@@ -2,56 +2,44 @@
 
 #include "protocol/UnicodeText.h"
 
-#include <charconv>
-
 namespace corvane {
 namespace {
 
-// Whether `key` is layoutKey(entry): the canonical id, then the separator flag, then the child count.
-bool keyMatches(std::string_view key, const MenuEntry& entry)
+std::size_t childCountOf(const MenuEntry& entry)
 {
-    std::string converted;
-    const std::string_view id =
-        isCanonical(entry.id) ? std::string_view(entry.id) : (converted = canonicalForm(entry.id));
-    if (!key.starts_with(id)) {
-        return false;
-    }
-    key.remove_prefix(id.size());
-    const std::string_view flag = entry.isSeparator() ? ":true:" : ":false:";
-    if (!key.starts_with(flag)) {
-        return false;
-    }
-    key.remove_prefix(flag.size());
-    char digits[24];
-    const auto written = std::to_chars(digits, digits + sizeof digits, entry.children ? entry.children->size() : 0);
-    return key == std::string_view(digits, static_cast<std::size_t>(written.ptr - digits));
+    return entry.children ? entry.children->size() : 0;
 }
 
 } // namespace
 
-std::string layoutKey(const MenuEntry& entry)
+LayoutKey LayoutKey::of(const MenuEntry& entry)
 {
-    std::string key = canonicalForm(entry.id);
-    key += entry.isSeparator() ? ":true:" : ":false:";
-    key += std::to_string(entry.children ? entry.children->size() : 0);
-    return key;
+    return {canonicalForm(entry.id), entry.isSeparator(), childCountOf(entry)};
 }
 
-std::vector<std::string> menuLayout(const TrayState& state)
+bool LayoutKey::matches(const MenuEntry& entry) const
 {
-    std::vector<std::string> layout;
-    for (const MenuEntry* entry : state.entryViews()) {
-        layout.push_back(layoutKey(*entry));
+    if (separator != entry.isSeparator() || childCount != childCountOf(entry)) {
+        return false;
     }
+    return isCanonical(entry.id) ? canonicalId == entry.id : canonicalId == canonicalForm(entry.id);
+}
+
+MenuLayout menuLayout(const TrayState& state)
+{
+    MenuLayout layout;
+    state.forEachEntry([&layout](const MenuEntry& entry) {
+        layout.push_back(LayoutKey::of(entry));
+        return true;
+    });
     return layout;
 }
 
-bool hasLayout(const TrayState& state, const std::vector<std::string>& layout)
+bool hasLayout(const TrayState& state, const MenuLayout& layout)
 {
     std::size_t index = 0;
-    const bool allMatch = state.forEachEntry([&layout, &index](const MenuEntry& entry) {
-        return index < layout.size() && keyMatches(layout[index++], entry);
-    });
+    const bool allMatch = state.forEachEntry(
+        [&layout, &index](const MenuEntry& entry) { return index < layout.size() && layout[index++].matches(entry); });
     return allMatch && index == layout.size();
 }
 

@@ -1,20 +1,32 @@
-// The layout of a tray menu: one key per entry ("id:separator:childCount"), with ids in canonical form so
-// that layouts compare under canonical equivalence. The menu is rebuilt only when the layout changes.
-// Pure; safe on any thread.
+// The layout of a tray menu: one key per entry (canonical id, separator flag, child count), with ids in
+// canonical form so that layouts compare under canonical equivalence. The menu is rebuilt only when the
+// layout changes. Pure; safe on any thread.
 #pragma once
 
 #include "protocol/TrayState.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace corvane {
 
-std::string layoutKey(const MenuEntry& entry);
-std::vector<std::string> menuLayout(const TrayState& state);
+struct LayoutKey {
+    std::string canonicalId;
+    bool separator = false;
+    std::size_t childCount = 0;
 
-// Whether menuLayout(state) == layout, found without building the keys (no allocation while the ids are
-// in canonical form).
-bool hasLayout(const TrayState& state, const std::vector<std::string>& layout);
+    static LayoutKey of(const MenuEntry& entry);
+    // Whether `entry` has this key, found without allocating while its id is in canonical form.
+    bool matches(const MenuEntry& entry) const;
+    bool operator==(const LayoutKey&) const = default;
+};
+
+using MenuLayout = std::vector<LayoutKey>;
+
+MenuLayout menuLayout(const TrayState& state);
+
+// Whether menuLayout(state) == layout, found without building the keys.
+bool hasLayout(const TrayState& state, const MenuLayout& layout);
 
 } // namespace corvane

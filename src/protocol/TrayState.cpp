@@ -8,18 +8,6 @@ const std::string& MenuEntry::actionOrEmpty() const
     return action ? *action : none;
 }
 
-std::vector<MenuEntry> TrayState::entries() const
-{
-    std::vector<MenuEntry> flat;
-    for (const MenuEntry& row : menu) {
-        flat.push_back(row);
-        if (row.children) {
-            flat.insert(flat.end(), row.children->begin(), row.children->end());
-        }
-    }
-    return flat;
-}
-
 std::vector<const MenuEntry*> TrayState::entryViews() const
 {
     std::vector<const MenuEntry*> flat;

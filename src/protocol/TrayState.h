@@ -29,14 +29,9 @@ struct TrayState {
     std::string tooltip;
     std::vector<MenuEntry> menu;
 
-    // Each top-level row followed by its direct children, in order. Children of children are not
-    // included; each row keeps its own children.
-    std::vector<MenuEntry> entries() const;
-    // The same rows as entries(), without copying them.
-    std::vector<const MenuEntry*> entryViews() const;
-
-    // Calls `visit` with each row of entries(), in order, without building the list. Stops early when
-    // `visit` answers false; answers whether it went through every row.
+    // The entries: each top-level row followed by its direct children, in order (children of children
+    // are not included; each row keeps its own children). The one walk over them: calls `visit` with
+    // each entry, stops early when `visit` answers false, and answers whether it went through them all.
     template <typename Visit> bool forEachEntry(Visit&& visit) const
     {
         for (const MenuEntry& row : menu) {
@@ -53,6 +48,9 @@ struct TrayState {
         }
         return true;
     }
+
+    // The entries, in forEachEntry order, without copying them.
+    std::vector<const MenuEntry*> entryViews() const;
 };
 
 } // namespace corvane

@@ -1,5 +1,7 @@
 #include "shell/UiMarker.h"
 
+#include "protocol/WriteAll.h"
+
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -14,21 +16,6 @@ namespace corvane {
 namespace {
 
 constexpr const char* markerFailure = "Corvane could not update its UI visibility marker.\n";
-
-bool writeAll(int descriptor, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(descriptor, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
 
 // Moves `from` to `to` unless something already stands at `to`. Answers false on failure; `exists` is
 // set when the path was taken meanwhile (then the marker counts as written by whoever took it).

@@ -1,5 +1,6 @@
 #include "tray/StatusItem.h"
 
+#include "protocol/DisplayText.h"
 #include "protocol/MenuLayout.h"
 #include "protocol/UnicodeText.h"
 #include "tray/TrayText.h"
@@ -76,7 +77,7 @@ void StatusItem::apply(const TrayState& state)
         updateEntry(index++, entry);
         return true;
     });
-    setIcon(state.iconStatus, firstCharacters(state.tooltip, maxTooltipCharacters));
+    setIcon(state.iconStatus, shownTooltip(state.tooltip));
     Q_EMIT applied();
 }
 
@@ -146,7 +147,7 @@ StatusItem::Row& StatusItem::addRow(QMenu* menu, const MenuEntry& entry)
     row.enabled = entry.enabled;
     // The action is complete before it joins the menu, so the menu (and the shell, over D-Bus) sees one
     // new row rather than a new row and then changes to it. The menu owns it, as addAction(text) would.
-    row.item = new QAction(menuTitle(firstCharacters(entry.text, maxRowTitleCharacters), m_path), menu);
+    row.item = new QAction(menuTitle(shownRowTitle(entry.text), m_path), menu);
     row.item->setEnabled(entry.enabled);
     menu->addAction(row.item);
     connect(row.item, &QAction::triggered, this, [this, &row] { menuAction(row); });
@@ -165,7 +166,7 @@ void StatusItem::updateRow(Row& row, const MenuEntry& entry)
 {
     // The title is made (cut, escaped, converted) only when the text differs from the one it came from.
     if (entry.text != row.text) {
-        const QString title = menuTitle(firstCharacters(entry.text, maxRowTitleCharacters), m_path);
+        const QString title = menuTitle(shownRowTitle(entry.text), m_path);
         if (row.item->text() != title) {
             row.item->setText(title);
         }

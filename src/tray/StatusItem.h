@@ -6,6 +6,7 @@
 #pragma once
 
 #include "protocol/EventSink.h"
+#include "protocol/MenuLayout.h"
 #include "protocol/TrayFrontend.h"
 #include "tray/StatusIcon.h"
 #include "tray/TrayPath.h"
@@ -74,7 +75,7 @@ private:
     // without one, such as separators): what rowFor(id) answered when the layout was built, which holds
     // for as long as the layout does.
     std::vector<Row*> m_entryRows;
-    std::vector<std::string> m_menuLayout;
+    MenuLayout m_menuLayout;
     // The icon status and cut tooltip last shown, and what they were shown as.
     std::string m_shownStatus;
     std::string m_shownSummary;

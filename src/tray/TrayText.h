@@ -1,5 +1,5 @@
-// Controller texts as the tray shows them: cut to their user-perceived length, then escaped so that the
-// shell shows them literally on the chosen tray path (no mnemonics, shortcut columns or markup).
+// Controller texts, already cut (protocol/DisplayText), escaped so that the shell shows them literally
+// on the chosen tray path (no mnemonics, shortcut columns or markup).
 // Pure; main thread by use.
 #pragma once
 
@@ -10,9 +10,6 @@
 #include <string_view>
 
 namespace corvane {
-
-constexpr std::size_t maxRowTitleCharacters = 64;
-constexpr std::size_t maxTooltipCharacters = 360;
 
 // A menu row or submenu title. Qt reads "&" as a mnemonic marker and a tab as the start of the shortcut
 // column. Over D-Bus, Qt turns the first "&" into the dbusmenu mnemonic "_" and leaves literal "_"

@@ -393,11 +393,15 @@ TEST(TrayStateValidation, ReportsTheFirstBrokenRuleInOrder)
 
 TEST(MenuLayout, KeysEachEntryByCanonicalIdSeparatorAndChildCount)
 {
-    EXPECT_EQ(layoutKey(row("id")), "id:false:0");
-    EXPECT_EQ(layoutKey(changed(row("id"), [](MenuEntry& e) { e.separator = true; })), "id:true:0");
-    EXPECT_EQ(layoutKey(row("e\xCC\x81")), "\xC3\xA9:false:0");
-    EXPECT_EQ(menuLayout(stateOf({parent("p", 2), row("z")})),
-              (std::vector<std::string>{"p:false:2", "p.0:false:0", "p.1:false:0", "z:false:0"}));
+    EXPECT_EQ(LayoutKey::of(row("id")), (LayoutKey{"id", false, 0}));
+    EXPECT_EQ(LayoutKey::of(changed(row("id"), [](MenuEntry& e) { e.separator = true; })), (LayoutKey{"id", true, 0}));
+    EXPECT_EQ(LayoutKey::of(row("e\xCC\x81")), (LayoutKey{"\xC3\xA9", false, 0}));
+    const TrayState state = stateOf({parent("p", 2), row("z")});
+    EXPECT_EQ(menuLayout(state), (MenuLayout{{"p", false, 2}, {"p.0", false, 0}, {"p.1", false, 0}, {"z", false, 0}}));
+    EXPECT_TRUE(hasLayout(state, menuLayout(state)));
+    EXPECT_FALSE(hasLayout(state, {{"p", false, 2}, {"p.0", false, 0}, {"p.1", false, 0}}));
+    EXPECT_FALSE(hasLayout(stateOf({row("e\xCC\x81")}), {{"e", false, 0}}));
+    EXPECT_TRUE(hasLayout(stateOf({row("e\xCC\x81")}), {{"\xC3\xA9", false, 0}}));
 }
 
 TEST(MenuLayout, TreatsEquivalentSpellingsOfOneMenuAsTheSameLayout)

@@ -1,0 +1,50 @@
+#include "app/TrayRun.h"
+
+#include "protocol/TrayDispatcher.h"
+#include "tray/BusPacing.h"
+#include "tray/StatusItem.h"
+#include "tray/TrayPresence.h"
+
+namespace corvane {
+
+TrayRun::TrayRun(EventSink& events, bool smoke, QObject* parent) : QObject(parent), m_events(events), m_smoke(smoke)
+{
+    m_presence = new TrayPresence(this);
+    connect(m_presence, &TrayPresence::hostSettled, this, &TrayRun::buildTray);
+    connect(m_presence, &TrayPresence::visibilityKnown, this, &TrayRun::visibilityKnown);
+}
+
+TrayRun::~TrayRun() = default;
+
+void TrayRun::start()
+{
+    m_presence->awaitHost();
+}
+
+void TrayRun::buildTray(TrayPath path)
+{
+    m_path = path;
+    m_statusItem = new StatusItem(m_events, path, this);
+    m_dispatcher = std::make_unique<TrayDispatcher>(*m_statusItem, m_events, m_smoke);
+    Q_EMIT itemBuilt();
+    // Lines wait in the pipe until the item is confirmed visible, so "tray-visible" comes before any
+    // reply to them.
+    m_presence->confirmVisible(path);
+}
+
+void TrayRun::receive(const std::string& line)
+{
+    if (m_dispatcher) {
+        m_dispatcher->receive(line);
+    }
+}
+
+void TrayRun::paceInput(InputChannel& input)
+{
+    if (m_path == TrayPath::StatusNotifier) {
+        auto* pacing = new BusPacing(m_presence->itemService(), input, this);
+        connect(m_statusItem, &StatusItem::applied, pacing, &BusPacing::stateApplied);
+    }
+}
+
+} // namespace corvane
