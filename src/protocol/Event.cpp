@@ -9,7 +9,7 @@ constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
 
 void appendEscapedAscii(std::string& out, char byte)
 {
-    static constexpr char hexDigits[] = "0123456789abcdef";
+    constexpr std::string_view hexDigits = "0123456789abcdef";
     switch (byte) {
     case '"':
         out += "\\\"";
