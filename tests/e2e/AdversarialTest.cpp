@@ -1,0 +1,266 @@
+// What an adversarial run tries at the process's launch, offscreen: standard streams closed at launch,
+// a termination request before the handler exists, and start-up that runs out of descriptors or threads.
+#include "ScratchDirectory.h"
+#include "TrayProgram.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+namespace corvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* lockFailure = "Corvane could not acquire its UI instance lock.\n";
+constexpr const char* ready = R"({"event":"ready"})";
+constexpr const char* formLine = R"({"type":"form","mode":"replace-key","projectRoot":""})"
+                                 "\n";
+
+std::string startFailure(int error)
+{
+    return "Corvane could not start its UI process (errno=" + std::to_string(error) + ").\n";
+}
+
+std::string readFile(const fs::path& path)
+{
+    std::ifstream stream(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
+}
+
+// Notices when a file named `name` in `directory` is created or opened.
+class OpenWatch final {
+public:
+    OpenWatch(const fs::path& directory, std::string name) : m_name(std::move(name))
+    {
+        m_fd = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+        EXPECT_GE(m_fd, 0);
+        EXPECT_GE(::inotify_add_watch(m_fd, directory.c_str(), IN_CREATE | IN_OPEN), 0);
+    }
+    OpenWatch(const OpenWatch&) = delete;
+    OpenWatch& operator=(const OpenWatch&) = delete;
+    ~OpenWatch() { ::close(m_fd); }
+
+    bool await(std::chrono::milliseconds timeout)
+    {
+        const auto end = std::chrono::steady_clock::now() + timeout;
+        alignas(inotify_event) std::array<char, 4096> buffer{};
+        for (;;) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            pollfd wait{m_fd, POLLIN, 0};
+            if (left.count() <= 0 || ::poll(&wait, 1, static_cast<int>(left.count())) <= 0) {
+                return false;
+            }
+            const ssize_t count = ::read(m_fd, buffer.data(), buffer.size());
+            for (ssize_t at = 0; at < count;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer.data() + at);
+                if (event->len > 0 && m_name == event->name) {
+                    return true;
+                }
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+    }
+
+private:
+    int m_fd = -1;
+    std::string m_name;
+};
+
+class Adversarial : public ::testing::Test {
+protected:
+    Process::Options offscreen() const
+    {
+        Process::Options options{.environment = offscreenEnvironment(m_identity, m_scratch.path())};
+        // Tray runs here have no tray host: a short wait, then "tray-not-visible".
+        options.environment.set("CORVANE_UI_WAIT_MS", "200");
+        return options;
+    }
+
+    fs::path formLock() const { return lockPath(m_scratch.path(), m_identity, true); }
+    fs::path trayLock() const { return lockPath(m_scratch.path(), m_identity, false); }
+
+    // Starts corvane-tray with `arguments` through a shell that first closes descriptor `closed`.
+    static Process startWithClosed(int closed, const std::vector<std::string>& arguments, Process::Options options)
+    {
+        std::vector<std::string> argv = {"/bin/sh", "-c",
+                                         "exec \"$0\" \"$@\" " + std::to_string(closed) + (closed == 0 ? "<&-" : ">&-"),
+                                         CORVANE_TRAY_PATH};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        return Process(argv, std::move(options));
+    }
+
+    // Starts corvane-tray and sends it SIGTERM as soon as it opens its lock file: after the first
+    // instruction of main, and before the old code had its handler (which came some 10 ms later).
+    static Process& startSignalledAtTheLock(std::optional<Process>& slot, const std::vector<std::string>& arguments,
+                                            const fs::path& lock, Process::Options options)
+    {
+        OpenWatch watch(lock.parent_path(), lock.filename().string());
+        std::vector<std::string> argv = {CORVANE_TRAY_PATH};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        Process& process = slot.emplace(std::move(argv), std::move(options));
+        EXPECT_TRUE(watch.await(patience)) << "the lock file was never opened";
+        EXPECT_EQ(::kill(process.pid(), SIGTERM), 0);
+        return process;
+    }
+
+    ScratchDirectory m_scratch{"corvane-adversarial"};
+    const std::string m_identity = identityOf('5');
+};
+
+TEST_F(Adversarial, StandardStreamsClosedAtLaunchNeverMakeALockFileReceiveOutput)
+{
+    const std::string key = "ck-stdout-closed-Zq81xWm2";
+    // Standard output closed: the first event cannot be written, so the run stops in order by itself,
+    // without waiting for its input to end.
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{{"form", "--smoke"}, {}}) {
+        SCOPED_TRACE(arguments.empty() ? "tray" : "form");
+        Process process = startWithClosed(1, arguments, offscreen());
+        process.writeStdin(std::string(formLine) + R"({"type":"exercise-form","accessKey":")" + key + "\"}\n");
+        EXPECT_EQ(process.wait(patience), 0);
+        process.closeStdin();
+        process.wait(patience);
+        EXPECT_EQ(process.readAllStderr(patience), "");
+        const fs::path lock = arguments.empty() ? trayLock() : formLock();
+        ASSERT_TRUE(fs::exists(lock));
+        EXPECT_EQ(readFile(lock), "");
+    }
+    // Standard error closed: a diagnostic (here the marker's) goes nowhere, events still to stdout.
+    {
+        Process::Options options = offscreen();
+        options.environment.set("CORVANE_UI_READY_MARKER", (m_scratch.path() / "missing" / "marker").string());
+        Process form = startWithClosed(2, {"form", "--smoke"}, options);
+        EXPECT_EQ(nextLine(form), ready);
+        ASSERT_TRUE(form.writeStdin(formLine));
+        EXPECT_EQ(nextLine(form), R"({"event":"form-presented","mode":"replace-key"})");
+        EXPECT_EQ(nextLine(form), R"({"event":"form-visible"})");
+        form.closeStdin();
+        EXPECT_EQ(form.wait(patience), 0);
+        EXPECT_EQ(readFile(formLock()), "");
+    }
+    // Standard input closed: at once the end of input.
+    {
+        Process form = startWithClosed(0, {"form"}, offscreen());
+        EXPECT_EQ(nextLine(form), ready);
+        EXPECT_EQ(form.wait(patience), 0);
+        EXPECT_EQ(form.readAllStdout(patience), "");
+        EXPECT_EQ(form.readAllStderr(patience), "");
+        EXPECT_EQ(readFile(formLock()), "");
+    }
+}
+
+TEST_F(Adversarial, EarlyTerminationRequestIsReportedInEveryModeAndNeverKills)
+{
+    {
+        SCOPED_TRACE("tray");
+        std::optional<Process> slot;
+        Process& tray = startSignalledAtTheLock(slot, {}, trayLock(), offscreen());
+        EXPECT_EQ(nextLine(tray), ready);
+        EXPECT_EQ(nextLine(tray), R"({"action":"exit","event":"menu"})");
+        EXPECT_EQ(nextLine(tray), R"({"event":"protocol-error","reason":"tray-not-visible"})");
+        EXPECT_EQ(tray.wait(patience), 0);
+        EXPECT_EQ(tray.readAllStderr(patience), "");
+    }
+    {
+        SCOPED_TRACE("form");
+        std::optional<Process> slot;
+        Process& form = startSignalledAtTheLock(slot, {"form"}, formLock(), offscreen());
+        EXPECT_EQ(nextLine(form), ready);
+        EXPECT_EQ(nextLine(form), R"({"event":"cancel"})");
+        form.closeStdin();
+        EXPECT_EQ(form.wait(patience), 0);
+        EXPECT_EQ(form.readAllStdout(patience), "");
+    }
+    {
+        SCOPED_TRACE("folder chooser: the request cancels it");
+        std::optional<Process> slot;
+        Process& chooser = startSignalledAtTheLock(slot, {"choose-folder"}, formLock(), offscreen());
+        EXPECT_EQ(nextLine(chooser),
+                  R"({"canCreateDirectories":true,"event":"folder-result","projectRoot":null,"visible":false})");
+        EXPECT_EQ(chooser.wait(patience), 0);
+    }
+    {
+        SCOPED_TRACE("duplicate");
+        Process holder = startTray({"form"}, offscreen());
+        ASSERT_EQ(nextLine(holder), ready);
+        std::optional<Process> slot;
+        Process& duplicate = startSignalledAtTheLock(slot, {"form"}, formLock(), offscreen());
+        EXPECT_EQ(nextLine(duplicate), R"({"event":"duplicate"})");
+        EXPECT_EQ(duplicate.wait(patience), 0);
+        holder.closeStdin();
+        EXPECT_EQ(holder.wait(patience), 0);
+    }
+}
+
+// Every descriptor limit from 4 up (the lowest ones leave no room for the dynamic loader or the toolkit,
+// the more so as descriptors inherited from the test runner count too) gives one of: a failure before
+// our code can act (the loader cannot open a library, the toolkit cannot load its platform plugin), our
+// start-up failure line (a self-pipe of ours cannot be made), or a run with every feature: "ready", a
+// termination request answered, an orderly end. Never a hang, a run that silently lacks a feature, or
+// a death by the request.
+TEST_F(Adversarial, StartUpThatRunsOutOfDescriptorsFailsWithOneLineOrRunsWhole)
+{
+    enum class Outcome { NotYetOurs, StartFailure, Whole };
+    std::vector<Outcome> outcomes;
+    for (int limit = 4; limit <= 16; ++limit) {
+        SCOPED_TRACE("descriptor limit " + std::to_string(limit));
+        const std::string bound = std::to_string(limit);
+        Process form({"prlimit", "--nofile=" + bound + ":" + bound, CORVANE_TRAY_PATH, "form"}, offscreen());
+        const std::string first = nextLine(form);
+        if (first == ready) {
+            ASSERT_EQ(::kill(form.pid(), SIGTERM), 0);
+            EXPECT_EQ(nextLine(form), R"({"event":"cancel"})");
+            form.closeStdin();
+            EXPECT_EQ(form.wait(patience), 0);
+            EXPECT_EQ(form.readAllStderr(patience), "");
+            outcomes.push_back(Outcome::Whole);
+            continue;
+        }
+        EXPECT_EQ(first, "<nothing>");
+        const std::optional<int> status = form.wait(patience);
+        const std::string errors = form.readAllStderr(patience);
+        if ((status == 128 + SIGABRT && errors.empty()) ||
+            (status == 127 && errors.find("error while loading shared libraries") != std::string::npos)) {
+            outcomes.push_back(Outcome::NotYetOurs);
+        } else {
+            EXPECT_EQ(errors, startFailure(EMFILE));
+            EXPECT_EQ(status, 1);
+            outcomes.push_back(Outcome::StartFailure);
+        }
+    }
+    // The two self-pipes fail at different limits, each with our line; below them only the loader or
+    // the toolkit fails, and from the first whole run up every run is whole.
+    const auto firstOurs = std::find(outcomes.begin(), outcomes.end(), Outcome::StartFailure);
+    const auto firstWhole = std::find(outcomes.begin(), outcomes.end(), Outcome::Whole);
+    EXPECT_GE(std::count(outcomes.begin(), outcomes.end(), Outcome::StartFailure), 2);
+    EXPECT_TRUE(
+        std::all_of(outcomes.begin(), firstOurs, [](Outcome outcome) { return outcome == Outcome::NotYetOurs; }));
+    EXPECT_LT(firstOurs, firstWhole);
+    EXPECT_TRUE(std::all_of(firstWhole, outcomes.end(), [](Outcome outcome) { return outcome == Outcome::Whole; }));
+}
+
+// The input reader's thread is made at start-up: a process that may not start another thread fails there.
+TEST_F(Adversarial, StartUpWithoutRoomForTheReaderThreadFailsWithOneLine)
+{
+    // A user id of this test alone, so that no other process counts against its one-task limit.
+    const std::string user = std::to_string(40000 + ::getpid() % 20000);
+    ASSERT_EQ(
+        ::chown(m_scratch.path().c_str(), static_cast<uid_t>(std::stoi(user)), static_cast<gid_t>(std::stoi(user))), 0);
+    Process form({"setpriv", "--reuid=" + user, "--regid=" + user, "--clear-groups", "prlimit", "--nproc=1:1",
+                  CORVANE_TRAY_PATH, "form"},
+                 offscreen());
+    EXPECT_EQ(form.readAllStdout(patience), "");
+    EXPECT_EQ(form.readAllStderr(patience), startFailure(EAGAIN));
+    EXPECT_EQ(form.wait(patience), 1);
+}
+
+} // namespace
+} // namespace corvane::test
