@@ -1,5 +1,6 @@
 // What an adversarial run tries at the process's launch, offscreen: standard streams closed at launch,
-// a termination request before the handler exists, and start-up that runs out of descriptors or threads.
+// a termination request before the handler exists, a lock file that another user planted or that is not
+// a private regular file, and start-up that runs out of descriptors or threads.
 #include "ScratchDirectory.h"
 #include "TrayProgram.h"
 
@@ -11,7 +12,9 @@
 #include <filesystem>
 #include <fstream>
 #include <poll.h>
+#include <random>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace corvane::test {
@@ -27,6 +30,17 @@ constexpr const char* formLine = R"({"type":"form","mode":"replace-key","project
 std::string startFailure(int error)
 {
     return "Corvane could not start its UI process (errno=" + std::to_string(error) + ").\n";
+}
+
+// 64 random lowercase hexadecimal digits: lock files in the shared /tmp must not meet another run's.
+std::string randomIdentity()
+{
+    std::random_device random;
+    std::string identity;
+    while (identity.size() < 64) {
+        identity += "0123456789abcdef"[random() % 16];
+    }
+    return identity;
 }
 
 std::string readFile(const fs::path& path)
@@ -198,6 +212,75 @@ TEST_F(Adversarial, EarlyTerminationRequestIsReportedInEveryModeAndNeverKills)
         holder.closeStdin();
         EXPECT_EQ(holder.wait(patience), 0);
     }
+}
+
+// A lock file another user can write, or one that is not ours, is never taken for another run of ours.
+TEST_F(Adversarial, LockFileThatIsNotAPrivateFileOfOursIsALockFailureNeverADuplicate)
+{
+    // Neither TMPDIR nor XDG_RUNTIME_DIR: the lock lives in the shared /tmp.
+    Process::Options options = offscreen();
+    options.environment.unset("TMPDIR");
+    options.environment.unset("XDG_RUNTIME_DIR");
+    options.input = Process::Stream::Null;
+    struct Planted {
+        const char* what;
+        // Run through /bin/sh with the lock path as $0; prints "held" once the file is there (and held).
+        std::string planter;
+        bool asNobody;
+    };
+    const std::vector<Planted> cases = {
+        {"another user's file, 0666, locked", "umask 0; exec flock \"$0\" sh -c 'echo held; exec cat'", true},
+        {"another user's file, 0644, locked", "umask 022; exec flock \"$0\" sh -c 'echo held; exec cat'", true},
+        {"another user's file, 0600, not locked", "umask 077; : > \"$0\"; echo held; exec cat", true},
+        {"our own file, writable by everyone", "umask 0; : > \"$0\"; echo held; exec cat", false},
+        {"a named pipe", "mkfifo -m 600 \"$0\"; echo held; exec cat", false},
+    };
+    for (const Planted& planted : cases) {
+        SCOPED_TRACE(planted.what);
+        const std::string identity = randomIdentity();
+        const fs::path lock = lockPath("/tmp", identity, true);
+        std::vector<std::string> argv = {"/bin/sh", "-c", planted.planter, lock.string()};
+        if (planted.asNobody) {
+            argv.insert(argv.begin(), {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+        }
+        Process planter(argv);
+        ASSERT_EQ(nextLine(planter), "held");
+        struct stat before {};
+        ASSERT_EQ(::lstat(lock.c_str(), &before), 0);
+
+        options.environment.set("CORVANE_TRAY_INSTANCE_ID", identity);
+        Process victim = startTray({"form"}, options);
+        EXPECT_EQ(victim.readAllStdout(patience), "");
+        EXPECT_EQ(victim.readAllStderr(patience), lockFailure);
+        EXPECT_EQ(victim.wait(patience), 1);
+
+        struct stat after {};
+        EXPECT_EQ(::lstat(lock.c_str(), &after), 0);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(after.st_uid, before.st_uid);
+        planter.closeStdin();
+        EXPECT_TRUE(planter.wait(patience));
+        fs::remove(lock);
+    }
+}
+
+TEST_F(Adversarial, LockLivesInTheUsersOwnRuntimeDirectoryWhenTmpdirIsUnset)
+{
+    ScratchDirectory runtime("corvane-runtime");
+    Process::Options options = offscreen();
+    options.environment.unset("TMPDIR");
+    options.environment.set("XDG_RUNTIME_DIR", runtime.path().string());
+    options.environment.set("CORVANE_TRAY_INSTANCE_ID", randomIdentity());
+    const std::string identity = *options.environment.get("CORVANE_TRAY_INSTANCE_ID");
+    Process form = startTray({"form"}, options);
+    ASSERT_EQ(nextLine(form), ready);
+    const fs::path lock = lockPath(runtime.path(), identity, true);
+    EXPECT_TRUE(fs::is_regular_file(lock));
+    EXPECT_EQ(fs::status(lock).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_FALSE(fs::exists(lockPath("/tmp", identity, true)));
+    form.closeStdin();
+    EXPECT_EQ(form.wait(patience), 0);
+    fs::remove(lockPath("/tmp", identity, true));
 }
 
 // Every descriptor limit from 4 up (the lowest ones leave no room for the dynamic loader or the toolkit,
