@@ -27,6 +27,9 @@ namespace {
 constexpr const char* identityRefusal =
     "Start Corvane through its controller; a valid local instance identity is required.\n";
 constexpr const char* lockFailure = "Corvane could not acquire its UI instance lock.\n";
+constexpr const char* displayLost = "Corvane lost its display session.\n";
+// The exit status after displayLost: neither an orderly end (0) nor a launch failure (1).
+constexpr int displayLostStatus = 2;
 
 int refuse(const std::string& message)
 {
@@ -41,10 +44,19 @@ std::string startFailure(int error)
     return "Corvane could not start its UI process (errno=" + std::to_string(error) + ").\n";
 }
 
+// Qt's X11 connection broke (the server died or dropped us). Qt would end the process at once with its
+// own status; nothing of ours is left to do but say so. Every event line already went out whole, and the
+// lock goes with the process.
+[[noreturn]] void onDisplayLost()
+{
+    std::fputs(displayLost, stderr);
+    ::_exit(displayLostStatus);
+}
+
 // Runs the event loop of a tray-mode or form-mode run.
 int runApplication(const LaunchFlags& flags, const char* programPath, DisplaySession& display)
 {
-    installQtMessageFilter();
+    installQtMessageFilter(onDisplayLost);
     // Qt gets only the program path: every other argument is ours, and Qt would read some of them as
     // its own options (-platform, -style, ...).
     int qtArgumentCount = 1;
