@@ -96,6 +96,9 @@ void Application::onTrayVisibility(bool visible)
         return;
     }
     markUIVisible();
+    // While the item is visible every applied state writes the marker again if it is gone (whoever
+    // removed it, or made its folder, meanwhile), before its reply.
+    connect(m_statusItem, &StatusItem::applied, this, [] { markUIVisible(); });
     m_events.emit("tray-visible");
     startReading();
     if (m_trayPath == TrayPath::StatusNotifier) {

@@ -1,14 +1,32 @@
-// What an adversarial run tries in a desktop: the X server going away in every mode.
+// What an adversarial run tries in a desktop: a marker file removed or its folder made during the run,
+// and the X server going away in every mode.
 #include "TestDesktop.h"
 #include "TrayProgram.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
 
 namespace corvane::test {
 namespace {
 
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+constexpr const char* markerFailure = "Corvane could not update its UI visibility marker.\n";
 constexpr const char* displayLost = "Corvane lost its display session.\n";
 constexpr int displayLostStatus = 2;
+
+std::string stateLine(const std::string& tooltip, const json& menu)
+{
+    return json{{"status", "ready"}, {"iconStatus", "ready"}, {"tooltip", tooltip}, {"menu", menu}}.dump() + "\n";
+}
+
+json row(const std::string& id, const std::string& text)
+{
+    return {{"id", id}, {"text", text}, {"enabled", true}, {"action", id}};
+}
 
 // An X server of the test's own, so that it can be ended under a running process.
 class OwnDisplay final {
@@ -38,6 +56,13 @@ protected:
         return options;
     }
 
+    // Sends one state and reads its reply.
+    static void apply(Process& tray, const std::string& state)
+    {
+        ASSERT_TRUE(tray.writeStdin(state));
+        EXPECT_EQ(nextLine(tray), R"({"event":"state-applied","status":"ready"})");
+    }
+
     // Runs xdotool on `display` to its end and answers what it printed.
     std::string xdotool(const std::string& display, const std::vector<std::string>& arguments) const
     {
@@ -64,6 +89,33 @@ protected:
 
     TestDesktop m_desktop;
 };
+
+TEST_F(AdversarialDesktop, EveryAppliedStateWritesTheMarkerAgainWhileTheItemIsVisible)
+{
+    m_desktop.startHost(CORVANE_TEST_HOST_PATH);
+    const fs::path folder = m_desktop.directory() / "made-later";
+    const fs::path marker = folder / "marker";
+    Process::Options trayOptions = options();
+    trayOptions.environment.set("CORVANE_UI_READY_MARKER", marker.string());
+    std::optional<Process> slot;
+    Process& tray = startVisibleTray(slot, trayOptions);
+    const std::string state = stateLine("Corvane", json::array({row("pause", "Pause")}));
+    // The folder is missing: one failure line for "tray-visible" and one for this state.
+    apply(tray, state);
+    EXPECT_FALSE(fs::exists(folder));
+    // Made during the run: the next state writes the marker there.
+    fs::create_directory(folder);
+    apply(tray, state);
+    EXPECT_TRUE(fs::is_regular_file(marker));
+    // Removed during the run: the next state writes it again.
+    fs::remove(marker);
+    apply(tray, state);
+    EXPECT_TRUE(fs::is_regular_file(marker));
+    EXPECT_EQ(fs::status(marker).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    tray.closeStdin();
+    EXPECT_EQ(tray.wait(patience), 0);
+    EXPECT_EQ(tray.readAllStderr(patience), std::string(markerFailure) + markerFailure);
+}
 
 TEST_F(AdversarialDesktop, LosingTheDisplayEndsEveryModeWithOneLineAndItsStatus)
 {
