@@ -1,13 +1,12 @@
 #include "protocol/Wipe.h"
 
+#include <string.h>
+
 namespace corvane {
 
 void wipe(char* data, std::size_t size)
 {
-    volatile char* bytes = data;
-    for (std::size_t index = 0; index < size; ++index) {
-        bytes[index] = 0;
-    }
+    ::explicit_bzero(data, size);
 }
 
 void wipe(std::string& bytes)
