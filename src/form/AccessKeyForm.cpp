@@ -7,6 +7,7 @@
 #include "protocol/Wipe.h"
 #include "shell/UiMarker.h"
 #include "shell/VisibilityWait.h"
+#include "shell/VisibleText.h"
 #include "shell/WindowExposure.h"
 
 #include <QApplication>
@@ -101,7 +102,7 @@ void AccessKeyForm::checkVisibility()
 
 void AccessKeyForm::refreshProjectRoot()
 {
-    const QString path = QFile::decodeName(QByteArray::fromStdString(m_projectRoot));
+    const QString path = visibleText(QFile::decodeName(QByteArray::fromStdString(m_projectRoot)));
     m_window->projectRootLabel()->setText(path.isEmpty() ? QStringLiteral("尚未选择项目目录") : path);
     m_window->projectRootLabel()->setToolTip(path);
 }
@@ -147,7 +148,7 @@ void AccessKeyForm::showResult(FormPhase phase, const std::string& message)
         return;
     }
     refreshControls();
-    m_window->setFeedbackText(fromUtf8(message));
+    m_window->setFeedbackText(visibleText(message));
     m_window->setFeedbackColour(phase == FormPhase::Error ? errorColour
                                                           : m_window->palette().color(QPalette::PlaceholderText));
     m_window->progress()->setRunning(m_busy);

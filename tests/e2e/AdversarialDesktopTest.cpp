@@ -1,6 +1,6 @@
 // What an adversarial run tries in a desktop: a marker file removed or its folder made during the run,
-// the X server going away in every mode, and a process whose memory is read for the Access Key once it
-// has been sent.
+// NUL characters in the texts the tray shows, the X server going away in every mode, and a process
+// whose memory is read for the Access Key once it has been sent.
 #include "TestDesktop.h"
 #include "TrayProgram.h"
 
@@ -128,6 +128,31 @@ TEST_F(AdversarialDesktop, EveryAppliedStateWritesTheMarkerAgainWhileTheItemIsVi
     tray.closeStdin();
     EXPECT_EQ(tray.wait(patience), 0);
     EXPECT_EQ(tray.readAllStderr(patience), std::string(markerFailure) + markerFailure);
+}
+
+TEST_F(AdversarialDesktop, NulInTheTrayTextsIsShownAsAVisibleSymbolNotACut)
+{
+    m_desktop.startHost(CORVANE_TEST_HOST_PATH);
+    std::optional<Process> slot;
+    Process& tray = startVisibleTray(slot, options());
+    const std::string nul("\0", 1);
+    json shown = row("row", "a" + nul + "b");
+    shown["action"] = "act" + nul + "ion";
+    json parent = row("more", "p" + nul + "q");
+    parent.erase("action");
+    parent["children"] = json::array({row("child", nul + "c")});
+    apply(tray, stateLine("tool" + nul + "tip", json::array({shown, parent})));
+    const json item = m_desktop.host().dump();
+    EXPECT_EQ(item.at("tooltip").at("title"), "tool\u2400tip");
+    EXPECT_EQ(item.at("menu").at(0).at("label"), "a\u2400b");
+    EXPECT_EQ(item.at("menu").at(1).at("label"), "p\u2400q");
+    EXPECT_EQ(item.at("menu").at(1).at("children").at(0).at("label"), "\u2400c");
+    // An action is data, not display: it comes back with its NUL.
+    ASSERT_TRUE(tray.writeStdin(R"({"exerciseMenu":"row"})"
+                                "\n"));
+    EXPECT_EQ(nextLine(tray), R"({"action":"act\u0000ion","event":"menu"})");
+    tray.closeStdin();
+    EXPECT_EQ(tray.wait(patience), 0);
 }
 
 TEST_F(AdversarialDesktop, LosingTheDisplayEndsEveryModeWithOneLineAndItsStatus)
