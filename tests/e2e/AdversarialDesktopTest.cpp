@@ -210,12 +210,13 @@ std::string privateMemory(pid_t pid)
         std::string inode;
         std::string name;
         fields >> range >> permissions >> offset >> device >> inode >> name;
-        if (!permissions.starts_with("rw") || (!name.empty() && name != "[heap]")) {
-            continue;
-        }
         const std::size_t dash = range.find('-');
         const std::uint64_t start = std::stoull(range.substr(0, dash), nullptr, 16);
         const std::uint64_t end = std::stoull(range.substr(dash + 1), nullptr, 16);
+        // Reservations of a gigabyte and more are no heap (AddressSanitizer's shadow memory is one).
+        if (!permissions.starts_with("rw") || (!name.empty() && name != "[heap]") || end - start >= (1u << 30)) {
+            continue;
+        }
         std::string block(end - start, '\0');
         memory.clear();
         memory.seekg(static_cast<std::streamoff>(start));

@@ -132,86 +132,74 @@ protected:
 
 TEST_F(Adversarial, StandardStreamsClosedAtLaunchNeverMakeALockFileReceiveOutput)
 {
-    const std::string key = "ck-stdout-closed-Zq81xWm2";
-    // Standard output closed: the first event cannot be written, so the run stops in order by itself,
-    // without waiting for its input to end.
-    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{{"form", "--smoke"}, {}}) {
-        SCOPED_TRACE(arguments.empty() ? "tray" : "form");
-        Process process = startWithClosed(1, arguments, offscreen());
-        process.writeStdin(std::string(formLine) + R"({"type":"exercise-form","accessKey":")" + key + "\"}\n");
-        EXPECT_EQ(process.wait(patience), 0);
+    Process::Options options = offscreen();
+    options.environment.set("CORVANE_UI_READY_MARKER", (m_scratch.path() / "missing" / "marker").string());
+    struct Case {
+        int closed;
+        std::vector<std::string> arguments;
+        std::string firstLine;
+    };
+    // Standard output closed: nothing to read, and the run stops by itself at its first event. Standard
+    // error closed: the marker's failure line goes nowhere. Standard input closed: end of input at once.
+    const std::vector<Case> cases = {{1, {"form", "--smoke"}, "<nothing>"},
+                                     {1, {}, "<nothing>"},
+                                     {2, {"form", "--smoke"}, ready},
+                                     {0, {"form"}, ready}};
+    for (const Case& run : cases) {
+        SCOPED_TRACE("descriptor " + std::to_string(run.closed) + (run.arguments.empty() ? ", tray" : ", form"));
+        Process process = startWithClosed(run.closed, run.arguments, options);
+        // What a controller would send, the Access Key among it.
+        process.writeStdin(std::string(formLine) + R"({"type":"exercise-form","accessKey":"ck-stdout-closed-Zq81x"})" +
+                           "\n");
+        EXPECT_EQ(nextLine(process), run.firstLine);
+        if (run.closed == 1) {
+            EXPECT_EQ(process.wait(patience), 0) << "the run did not stop by itself";
+        }
         process.closeStdin();
-        process.wait(patience);
+        EXPECT_EQ(process.wait(patience), 0);
         EXPECT_EQ(process.readAllStderr(patience), "");
-        const fs::path lock = arguments.empty() ? trayLock() : formLock();
-        ASSERT_TRUE(fs::exists(lock));
-        EXPECT_EQ(readFile(lock), "");
-    }
-    // Standard error closed: a diagnostic (here the marker's) goes nowhere, events still to stdout.
-    {
-        Process::Options options = offscreen();
-        options.environment.set("CORVANE_UI_READY_MARKER", (m_scratch.path() / "missing" / "marker").string());
-        Process form = startWithClosed(2, {"form", "--smoke"}, options);
-        EXPECT_EQ(nextLine(form), ready);
-        ASSERT_TRUE(form.writeStdin(formLine));
-        EXPECT_EQ(nextLine(form), R"({"event":"form-presented","mode":"replace-key"})");
-        EXPECT_EQ(nextLine(form), R"({"event":"form-visible"})");
-        form.closeStdin();
-        EXPECT_EQ(form.wait(patience), 0);
-        EXPECT_EQ(readFile(formLock()), "");
-    }
-    // Standard input closed: at once the end of input.
-    {
-        Process form = startWithClosed(0, {"form"}, offscreen());
-        EXPECT_EQ(nextLine(form), ready);
-        EXPECT_EQ(form.wait(patience), 0);
-        EXPECT_EQ(form.readAllStdout(patience), "");
-        EXPECT_EQ(form.readAllStderr(patience), "");
-        EXPECT_EQ(readFile(formLock()), "");
+        EXPECT_EQ(readFile(run.arguments.empty() ? trayLock() : formLock()), "");
     }
 }
 
 TEST_F(Adversarial, EarlyTerminationRequestIsReportedInEveryModeAndNeverKills)
 {
-    {
-        SCOPED_TRACE("tray");
+    struct Case {
+        const char* what;
+        std::vector<std::string> arguments;
+        fs::path lock;
+        std::vector<std::string> lines;
+    };
+    const std::vector<Case> cases = {
+        {"tray",
+         {},
+         trayLock(),
+         {ready, R"({"action":"exit","event":"menu"})", R"({"event":"protocol-error","reason":"tray-not-visible"})"}},
+        {"form", {"form"}, formLock(), {ready, R"({"event":"cancel"})"}},
+        {"folder chooser, cancelled",
+         {"choose-folder"},
+         formLock(),
+         {R"({"canCreateDirectories":true,"event":"folder-result","projectRoot":null,"visible":false})"}},
+    };
+    for (const Case& run : cases) {
+        SCOPED_TRACE(run.what);
         std::optional<Process> slot;
-        Process& tray = startSignalledAtTheLock(slot, {}, trayLock(), offscreen());
-        EXPECT_EQ(nextLine(tray), ready);
-        EXPECT_EQ(nextLine(tray), R"({"action":"exit","event":"menu"})");
-        EXPECT_EQ(nextLine(tray), R"({"event":"protocol-error","reason":"tray-not-visible"})");
-        EXPECT_EQ(tray.wait(patience), 0);
-        EXPECT_EQ(tray.readAllStderr(patience), "");
+        Process& process = startSignalledAtTheLock(slot, run.arguments, run.lock, offscreen());
+        for (const std::string& line : run.lines) {
+            EXPECT_EQ(nextLine(process), line);
+        }
+        process.closeStdin();
+        EXPECT_EQ(process.wait(patience), 0);
+        EXPECT_EQ(process.readAllStdout(patience), "");
+        EXPECT_EQ(process.readAllStderr(patience), "");
     }
-    {
-        SCOPED_TRACE("form");
-        std::optional<Process> slot;
-        Process& form = startSignalledAtTheLock(slot, {"form"}, formLock(), offscreen());
-        EXPECT_EQ(nextLine(form), ready);
-        EXPECT_EQ(nextLine(form), R"({"event":"cancel"})");
-        form.closeStdin();
-        EXPECT_EQ(form.wait(patience), 0);
-        EXPECT_EQ(form.readAllStdout(patience), "");
-    }
-    {
-        SCOPED_TRACE("folder chooser: the request cancels it");
-        std::optional<Process> slot;
-        Process& chooser = startSignalledAtTheLock(slot, {"choose-folder"}, formLock(), offscreen());
-        EXPECT_EQ(nextLine(chooser),
-                  R"({"canCreateDirectories":true,"event":"folder-result","projectRoot":null,"visible":false})");
-        EXPECT_EQ(chooser.wait(patience), 0);
-    }
-    {
-        SCOPED_TRACE("duplicate");
-        Process holder = startTray({"form"}, offscreen());
-        ASSERT_EQ(nextLine(holder), ready);
-        std::optional<Process> slot;
-        Process& duplicate = startSignalledAtTheLock(slot, {"form"}, formLock(), offscreen());
-        EXPECT_EQ(nextLine(duplicate), R"({"event":"duplicate"})");
-        EXPECT_EQ(duplicate.wait(patience), 0);
-        holder.closeStdin();
-        EXPECT_EQ(holder.wait(patience), 0);
-    }
+    // A duplicate holds the request until it ends.
+    Process holder = startTray({"form"}, offscreen());
+    ASSERT_EQ(nextLine(holder), ready);
+    std::optional<Process> slot;
+    Process& duplicate = startSignalledAtTheLock(slot, {"form"}, formLock(), offscreen());
+    EXPECT_EQ(nextLine(duplicate), R"({"event":"duplicate"})");
+    EXPECT_EQ(duplicate.wait(patience), 0);
 }
 
 // A lock file another user can write, or one that is not ours, is never taken for another run of ours.
