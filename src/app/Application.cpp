@@ -17,6 +17,18 @@ Application::Application(bool form, bool smoke, EventSink& events, int inputDesc
 {
     m_termination = new TerminationRequests(this);
     connect(m_termination, &TerminationRequests::quitRequested, this, &Application::requestClose);
+    // Made now, so that what it needs fails at start-up; it reads only once startReading() says so.
+    InputChannel::Handlers handlers{
+        .line = [this](std::string&& line) { receive(std::move(line)); },
+        .ended = [this] { stop(); },
+        .failed = [this] { onInputFailed(); },
+    };
+    m_input = std::make_unique<InputChannel>(m_inputDescriptor, std::move(handlers));
+}
+
+int Application::startError() const
+{
+    return m_termination->startError() != 0 ? m_termination->startError() : m_input->startError();
 }
 
 // The reader is cancelled and joined before anything it could reach is gone.
@@ -76,6 +88,9 @@ void Application::onTrayVisibility(bool visible)
         return;
     }
     markUIVisible();
+    // While the item is visible every applied state writes the marker again if it is gone (whoever
+    // removed it, or made its folder, meanwhile), before its reply.
+    connect(m_tray, &TrayRun::stateApplied, this, [] { markUIVisible(); });
     m_events.emit("tray-visible");
     startReading();
     m_tray->paceInput(*m_input);
@@ -83,12 +98,6 @@ void Application::onTrayVisibility(bool visible)
 
 void Application::startReading()
 {
-    InputChannel::Handlers handlers{
-        .line = [this](std::string&& line) { receive(std::move(line)); },
-        .ended = [this] { stop(); },
-        .failed = [this] { onInputFailed(); },
-    };
-    m_input = std::make_unique<InputChannel>(m_inputDescriptor, std::move(handlers));
     m_input->start();
 }
 

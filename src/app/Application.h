@@ -30,6 +30,10 @@ public:
     Application(bool form, bool smoke, EventSink& events, int inputDescriptor);
     ~Application() override;
 
+    // 0, or the errno of what the constructor could not make (a self-pipe, the reader's thread): the
+    // launch then ends instead of running without it.
+    int startError() const;
+
     void launch();
     void receive(std::string&& line);
     void requestClose();

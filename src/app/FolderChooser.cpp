@@ -2,6 +2,7 @@
 
 #include "form/FolderDialog.h"
 #include "protocol/EventWriter.h"
+#include "shell/TerminationRequests.h"
 
 #include <QFile>
 #include <QTimer>
@@ -11,9 +12,10 @@
 
 namespace corvane {
 
-void runFolderChooser(bool smoke)
+void runFolderChooser(bool smoke, TerminationRequests& termination)
 {
     FolderDialog dialog(nullptr, QString::fromLocal8Bit(std::getenv("CORVANE_CURRENT_PROJECT_ROOT")));
+    QObject::connect(&termination, &TerminationRequests::quitRequested, &dialog, &QDialog::reject);
     bool visible = false;
     if (smoke) {
         QTimer::singleShot(1000, &dialog, [&dialog, &visible] {

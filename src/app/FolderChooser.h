@@ -1,10 +1,13 @@
 // The folder-chooser mode: a bare folder dialog, one "folder-result" event, then the end. In smoke runs
-// the dialog records whether it was on screen and closes itself after one second. Main thread, with a
-// QApplication but without the Application object.
+// the dialog records whether it was on screen and closes itself after one second. A termination request
+// closes it as its cancel button would. Main thread, with a QApplication but without the Application
+// object.
 #pragma once
 
 namespace corvane {
 
-void runFolderChooser(bool smoke);
+class TerminationRequests;
+
+void runFolderChooser(bool smoke, TerminationRequests& termination);
 
 } // namespace corvane

@@ -26,6 +26,7 @@ void TrayRun::buildTray(TrayPath path)
     m_path = path;
     m_statusItem = new StatusItem(m_events, path, this);
     m_dispatcher = std::make_unique<TrayDispatcher>(*m_statusItem, m_events, m_smoke);
+    connect(m_statusItem, &StatusItem::applied, this, &TrayRun::stateApplied);
     Q_EMIT itemBuilt();
     // Lines wait in the pipe until the item is confirmed visible, so "tray-visible" comes before any
     // reply to them.

@@ -35,6 +35,8 @@ public:
 
 Q_SIGNALS:
     void itemBuilt();
+    // A state was applied to the item, before its reply goes out.
+    void stateApplied();
     void visibilityKnown(bool visible);
 
 private:

@@ -7,8 +7,10 @@
 #include "launch/InstanceId.h"
 #include "launch/LaunchFlags.h"
 #include "launch/SelfTest.h"
+#include "launch/StandardStreams.h"
 #include "protocol/EventWriter.h"
 #include "shell/QtMessageFilter.h"
+#include "shell/TerminationRequests.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -25,6 +27,9 @@ namespace {
 constexpr const char* identityRefusal =
     "Start Corvane through its controller; a valid local instance identity is required.\n";
 constexpr const char* lockFailure = "Corvane could not acquire its UI instance lock.\n";
+constexpr const char* displayLost = "Corvane lost its display session.\n";
+// The exit status after displayLost: neither an orderly end (0) nor a launch failure (1).
+constexpr int displayLostStatus = 2;
 
 int refuse(const std::string& message)
 {
@@ -32,10 +37,26 @@ int refuse(const std::string& message)
     return 1;
 }
 
+// A self-pipe, a thread or a standard stream could not be made: without it a feature would be silently
+// missing (termination requests, a cancellable reader) or the run would hang.
+std::string startFailure(int error)
+{
+    return "Corvane could not start its UI process (errno=" + std::to_string(error) + ").\n";
+}
+
+// Qt's X11 connection broke (the server died or dropped us). Qt would end the process at once with its
+// own status; nothing of ours is left to do but say so. Every event line already went out whole, and the
+// lock goes with the process.
+[[noreturn]] void onDisplayLost()
+{
+    std::fputs(displayLost, stderr);
+    ::_exit(displayLostStatus);
+}
+
 // Runs the event loop of a tray-mode or form-mode run.
 int runApplication(const LaunchFlags& flags, const char* programPath, DisplaySession& display)
 {
-    installQtMessageFilter();
+    installQtMessageFilter(onDisplayLost);
     // Qt gets only the program path: every other argument is ours, and Qt would read some of them as
     // its own options (-platform, -style, ...).
     int qtArgumentCount = 1;
@@ -45,10 +66,17 @@ int runApplication(const LaunchFlags& flags, const char* programPath, DisplaySes
     QApplication::setApplicationName(QStringLiteral("Corvane"));
     QApplication::setQuitOnLastWindowClosed(false);
     if (flags.chooseFolder) {
-        runFolderChooser(flags.smoke);
+        TerminationRequests termination;
+        if (const int error = termination.startError()) {
+            return refuse(startFailure(error));
+        }
+        runFolderChooser(flags.smoke, termination);
         return 0;
     }
     Application application(flags.form, flags.smoke, standardOutput(), STDIN_FILENO);
+    if (const int error = application.startError()) {
+        return refuse(startFailure(error));
+    }
     standardOutput().setFailureHandler(
         [&application] { QMetaObject::invokeMethod(&application, &Application::stop, Qt::QueuedConnection); });
     QTimer::singleShot(0, &application, &Application::launch);
@@ -66,6 +94,12 @@ int runApplication(const LaunchFlags& flags, const char* programPath, DisplaySes
 int main(int argc, char** argv)
 {
     using namespace corvane;
+    // First of all: a termination request waits until it can be handled (TerminationRequests), and no
+    // file of ours can become a standard stream.
+    TerminationRequests::holdRequests();
+    if (const int error = openMissingStandardStreams()) {
+        return refuse(startFailure(error));
+    }
     // A controller that closes its end of standard output must not kill the process: writes then fail
     // with EPIPE and the application stops in order.
     std::signal(SIGPIPE, SIG_IGN);

@@ -7,6 +7,7 @@
 #include "protocol/Wipe.h"
 #include "shell/UiMarker.h"
 #include "shell/VisibilityWait.h"
+#include "shell/VisibleText.h"
 #include "shell/WindowExposure.h"
 
 #include <QApplication>
@@ -25,6 +26,20 @@ const QColor errorColour(0xd7, 0x00, 0x15);
 QString fromUtf8(const std::string& text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Empties the key field, its text overwritten first: Qt frees the old text unwiped. The QString that
+// text() answers shares the field's own buffer, so the zeros land there. Text without a buffer of its
+// own (a literal, read-only) held no typed key.
+void clearKeyField(QLineEdit* field)
+{
+    const QString text = field->text();
+    if (text.data_ptr().isMutable()) {
+        wipe(reinterpret_cast<char*>(const_cast<QChar*>(text.constData())),
+             static_cast<std::size_t>(text.size()) * sizeof(QChar));
+    }
+    // setText, unlike clear(), also drops the field's undo steps.
+    field->setText(QString());
 }
 
 } // namespace
@@ -87,7 +102,7 @@ void AccessKeyForm::checkVisibility()
 
 void AccessKeyForm::refreshProjectRoot()
 {
-    const QString path = QFile::decodeName(QByteArray::fromStdString(m_projectRoot));
+    const QString path = visibleText(QFile::decodeName(QByteArray::fromStdString(m_projectRoot)));
     m_window->projectRootLabel()->setText(path.isEmpty() ? QStringLiteral("尚未选择项目目录") : path);
     m_window->projectRootLabel()->setToolTip(path);
 }
@@ -101,21 +116,27 @@ void AccessKeyForm::submitForm()
     if (m_busy || m_cancellationSent || !m_window) {
         return;
     }
-    QByteArray key = m_window->keyField()->text().trimmed().toUtf8();
+    // The field's text is shared, not copied, and trimmed as a view: the one copy made is the UTF-8 key.
+    const QString typed = m_window->keyField()->text();
+    QByteArray key = QStringView(typed).trimmed().toUtf8();
     const bool acceptable = !key.isEmpty() && key.size() <= maxAccessKeyBytes && (!m_setup || !m_projectRoot.empty());
     if (!acceptable) {
+        wipe(key.data(), static_cast<std::size_t>(key.size()));
         m_window->setFeedbackText(m_setup ? QStringLiteral("请输入 Access Key，并选择项目目录。")
                                           : QStringLiteral("请输入完整的 Access Key。"));
         return;
     }
     showResult(FormPhase::Busy, "正在验证 Access Key…");
-    EventPayload payload{{"accessKey", key.toStdString()}};
+    // Filled in place: a braced payload would copy the key through a temporary that is freed unwiped.
+    EventPayload payload;
+    auto& sentKey = std::get<std::string>(payload.try_emplace("accessKey", std::string()).first->second);
+    sentKey.assign(key.constData(), static_cast<std::size_t>(key.size()));
     if (m_setup) {
         payload.emplace("projectRoot", m_projectRoot);
     }
     m_events.emit("submit", payload);
-    // Our copies of the key go as soon as it is sent; the key field's own text is Qt's to free.
-    wipe(std::get<std::string>(payload.at("accessKey")));
+    // Our copies of the key go as soon as it is sent; the key field's own text is Qt's until it is cleared.
+    wipe(sentKey);
     wipe(key.data(), static_cast<std::size_t>(key.size()));
 }
 
@@ -127,12 +148,12 @@ void AccessKeyForm::showResult(FormPhase phase, const std::string& message)
         return;
     }
     refreshControls();
-    m_window->setFeedbackText(fromUtf8(message));
+    m_window->setFeedbackText(visibleText(message));
     m_window->setFeedbackColour(phase == FormPhase::Error ? errorColour
                                                           : m_window->palette().color(QPalette::PlaceholderText));
     m_window->progress()->setRunning(m_busy);
     if (m_complete) {
-        m_window->keyField()->clear();
+        clearKeyField(m_window->keyField());
     }
     if (phase == FormPhase::Error) {
         m_window->keyField()->setFocus();
@@ -212,7 +233,7 @@ void AccessKeyForm::stop()
         m_folderDialog->reject();
     }
     if (m_window) {
-        m_window->keyField()->clear();
+        clearKeyField(m_window->keyField());
         m_window->allowClose();
     }
 }

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace corvane {
@@ -23,6 +24,16 @@ InstanceGuard::Acquisition InstanceGuard::acquire(std::string_view identity, boo
     const int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, S_IRUSR | S_IWUSR);
     if (descriptor < 0) {
         return Failure{errno};
+    }
+    // Checked before the lock is tried: someone else's file, locked by them, must not read as a run of
+    // ours holding it.
+    struct stat status {};
+    const bool examined = ::fstat(descriptor, &status) == 0;
+    const int statError = errno;
+    if (!examined || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid() ||
+        (status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        ::close(descriptor);
+        return Failure{examined ? EPERM : statError};
     }
     if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;

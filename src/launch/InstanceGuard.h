@@ -1,8 +1,11 @@
 // At most one process per user, identity and lock mode: an exclusive flock on
-// "$TMPDIR/corvane-tray-<euid>-<identity>[-form].lock" (/tmp when TMPDIR is unset or empty).
+// "<dir>/corvane-tray-<euid>-<identity>[-form].lock" in the user's temporary directory
+// (temporaryDirectory(): $TMPDIR, else $XDG_RUNTIME_DIR, else /tmp).
 // Holding the guard is holding the lock; destroying it closes the descriptor and releases the lock.
 // The lock file is never written, truncated or deleted, a symbolic link at its path is refused, and the
-// descriptor is closed on exec. Main thread, before any event loop.
+// descriptor is closed on exec. Only a private regular file of ours counts: one that is not a regular
+// file, belongs to another user or can be written by group or others is a failure, never "held
+// elsewhere", so that nobody else can make a run of ours a duplicate. Main thread, before any event loop.
 #pragma once
 
 #include <string>
@@ -15,7 +18,8 @@ class InstanceGuard final {
 public:
     // Another open of the lock file holds the lock.
     struct HeldElsewhere {};
-    // The file could not be opened or locked; `error` is the failing call's errno.
+    // The file could not be opened or locked, or is not a private regular file of ours; `error` is the
+    // failing call's errno (EPERM for a file that is not ours).
     struct Failure {
         int error = 0;
     };

@@ -1,4 +1,5 @@
-// The user's temporary directory: $TMPDIR, or /tmp when it is unset or empty.
+// The user's temporary directory: $TMPDIR; else $XDG_RUNTIME_DIR (the user's own, mode 0700); else the
+// shared /tmp. An empty variable counts as unset.
 #pragma once
 
 #include <string>

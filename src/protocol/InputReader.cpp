@@ -22,6 +22,7 @@ void reportReadFailure(int error)
 InputReader::InputReader(int descriptor, InputSink& sink) : m_descriptor(descriptor), m_sink(sink)
 {
     if (::pipe2(m_cancelPipe, O_CLOEXEC) != 0) {
+        m_startError = errno;
         m_cancelPipe[0] = m_cancelPipe[1] = -1;
     }
 }

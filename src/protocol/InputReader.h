@@ -36,10 +36,15 @@ public:
     void run();
     void cancel();
 
+    // 0, or the errno of the cancel pipe that could not be made: such a reader could not be cancelled,
+    // and a run that ends while its input is still open would wait for it for good. Not to be run.
+    int startError() const { return m_startError; }
+
 private:
     int m_descriptor = -1;
     InputSink& m_sink;
     int m_cancelPipe[2] = {-1, -1};
+    int m_startError = 0;
     LineFramer m_framer;
 };
 

@@ -1,6 +1,6 @@
 #include "protocol/Wipe.h"
 
-#include <cstring>
+#include <string.h>
 
 namespace corvane {
 

@@ -1,12 +1,42 @@
 #include "shell/InputChannel.h"
 
+#include <csignal>
+#include <pthread.h>
+#include <system_error>
+
 namespace corvane {
 
 static_assert(maxLineBytes <= InputChannel::maxQueuedBytes / 2, "a half-empty queue must take any line");
 
 InputChannel::InputChannel(int descriptor, Handlers handlers, QObject* parent)
     : QObject(parent), m_handlers(std::move(handlers)), m_reader(descriptor, *this)
-{}
+{
+    m_startError = m_reader.startError();
+    if (m_startError != 0) {
+        return;
+    }
+    // A thread starts with the signal mask of the thread that makes it.
+    sigset_t termination;
+    sigset_t previous;
+    sigemptyset(&termination);
+    sigaddset(&termination, SIGTERM);
+    ::pthread_sigmask(SIG_BLOCK, &termination, &previous);
+    try {
+        m_thread = std::thread([this] {
+            {
+                std::unique_lock lock(m_queueMutex);
+                m_started.wait(lock, [this] { return m_reading || m_closing; });
+                if (m_closing) {
+                    return;
+                }
+            }
+            m_reader.run();
+        });
+    } catch (const std::system_error& error) {
+        m_startError = error.code().value();
+    }
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+}
 
 InputChannel::~InputChannel()
 {
@@ -15,6 +45,7 @@ InputChannel::~InputChannel()
             const std::lock_guard lock(m_queueMutex);
             m_closing = true;
         }
+        m_started.notify_all();
         m_queueRoom.notify_all();
         m_reader.cancel();
         m_thread.join();
@@ -23,7 +54,11 @@ InputChannel::~InputChannel()
 
 void InputChannel::start()
 {
-    m_thread = std::thread([this] { m_reader.run(); });
+    {
+        const std::lock_guard lock(m_queueMutex);
+        m_reading = true;
+    }
+    m_started.notify_all();
 }
 
 // The three sink calls run on the reader thread. Queued calls with `this` as context are dropped if the

@@ -3,6 +3,10 @@
 // line before them. The thread is cancelled and joined on destruction, so nothing is posted to a
 // receiver that is gone. Construct and destroy on the main thread.
 //
+// Everything the reader needs (its cancel pipe, its thread) is made by the constructor, so that a
+// failure shows at start-up (startError()); the thread waits there until start(). It never takes a
+// termination request (SIGTERM stays blocked in it).
+//
 // At most maxQueuedLines lines (and maxQueuedBytes of them) wait for the main thread at once; the reader
 // thread then waits for room, so a controller that writes faster than lines are handled fills the pipe
 // instead of this process's memory.
@@ -42,6 +46,9 @@ public:
     InputChannel(int descriptor, Handlers handlers, QObject* parent = nullptr);
     ~InputChannel() override;
 
+    // 0, or the errno of what could not be made; then the channel never reads.
+    int startError() const { return m_startError; }
+
     void start();
     void pause();
     void resume();
@@ -63,9 +70,12 @@ private:
     std::thread m_thread;
     std::mutex m_queueMutex;
     std::condition_variable m_queueRoom;
+    std::condition_variable m_started;
     std::size_t m_queuedLines = 0;
     std::size_t m_queuedBytes = 0;
+    bool m_reading = false;
     bool m_closing = false;
+    int m_startError = 0;
 };
 
 } // namespace corvane

@@ -5,8 +5,10 @@
 #include <QSocketNotifier>
 
 #include <array>
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace corvane {
@@ -23,12 +25,28 @@ void onTerminationSignal(int)
     errno = savedErrno;
 }
 
+sigset_t terminationSignal()
+{
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    return signals;
+}
+
 } // namespace
+
+void TerminationRequests::holdRequests()
+{
+    const sigset_t signals = terminationSignal();
+    ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+}
 
 TerminationRequests::TerminationRequests(QObject* parent) : QObject(parent)
 {
     QCoreApplication::instance()->installEventFilter(this);
     if (::pipe2(signalPipe.data(), O_CLOEXEC | O_NONBLOCK) != 0) {
+        m_startError = errno;
+        signalPipe = {-1, -1};
         return;
     }
     m_notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
@@ -38,11 +56,16 @@ TerminationRequests::TerminationRequests(QObject* parent) : QObject(parent)
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
+    // A request held since main began is delivered now, to this thread, and waits in the pipe.
+    const sigset_t signals = terminationSignal();
+    ::pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
 }
 
 TerminationRequests::~TerminationRequests()
 {
-    ::signal(SIGTERM, SIG_DFL);
+    // The process is ending in order: a request from now on is ignored rather than allowed to kill it,
+    // and no handler can write to the pipe once it is closed.
+    ::signal(SIGTERM, SIG_IGN);
     for (int& end : signalPipe) {
         if (end >= 0) {
             ::close(end);

@@ -3,6 +3,7 @@
 #include "protocol/DisplayText.h"
 #include "protocol/MenuLayout.h"
 #include "protocol/UnicodeText.h"
+#include "shell/VisibleText.h"
 #include "tray/TrayText.h"
 
 #include <QAction>
@@ -130,7 +131,7 @@ void StatusItem::addRows(QMenu* menu, const std::vector<MenuEntry>& rows)
             auto* submenu = new QMenu();
             // The row shows the cut title; Qt gives a submenu no title apart from its row, so the whole
             // text becomes the menu window's own title (shown when the menu stands on its own).
-            submenu->setWindowTitle(QString::fromStdString(entry.text));
+            submenu->setWindowTitle(visibleText(entry.text));
             submenu->setSeparatorsCollapsible(false);
             m_submenus.push_back(submenu);
             addRows(submenu, *entry.children);

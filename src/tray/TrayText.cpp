@@ -1,10 +1,12 @@
 #include "tray/TrayText.h"
 
+#include "shell/VisibleText.h"
+
 namespace corvane {
 
 QString menuTitle(std::string_view text, TrayPath path)
 {
-    QString title = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    QString title = visibleText(text);
     if (path == TrayPath::StatusNotifier) {
         title.replace(QLatin1Char('_'), QLatin1String("__"));
         // Qt converts only the first "&" (unless it is the last character) into "_". Doubling that one
@@ -21,7 +23,7 @@ QString menuTitle(std::string_view text, TrayPath path)
 
 QString tooltipText(std::string_view text, TrayPath path)
 {
-    const QString plain = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QString plain = visibleText(text);
     if (path == TrayPath::StatusNotifier || plain.isEmpty()) {
         return plain;
     }

@@ -1,6 +1,7 @@
 // The form's flow: what a submit sends or refuses, what every verdict does from every state, and the
 // one-way cancellation.
 #include "FormHarness.h"
+#include "form/PathLabel.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -212,6 +213,18 @@ TEST_F(Verdicts, FeedbackIsSecondaryExceptForErrors)
             EXPECT_EQ(colour, secondary) << phaseName(phase);
         }
     }
+}
+
+TEST_F(Verdicts, NulInTheMessageOrTheFolderIsShownAsAVisibleSymbolNotACut)
+{
+    FormWindow& shown = open(true, std::string("/srv/a\0b", 8));
+    EXPECT_EQ(shown.projectRootLabel()->text(), QStringLiteral("/srv/a\u2400b"));
+    m_form.showResult(FormPhase::Error, std::string("bad\0key", 7));
+    EXPECT_EQ(shown.feedback()->text(), QStringLiteral("bad\u2400key"));
+    // The folder is still sent as the controller gave it.
+    setKey(QStringLiteral("k"));
+    m_form.submitForm();
+    EXPECT_EQ(m_events.take(), std::vector<std::string>{submitLine("k", std::string("/srv/a\0b", 8))});
 }
 
 TEST_F(Verdicts, ErrorPutsTheFocusBackInTheKeyField)
