@@ -9,6 +9,7 @@
 #include "launch/SelfTest.h"
 #include "launch/StandardStreams.h"
 #include "protocol/EventWriter.h"
+#include "protocol/StandardError.h"
 #include "shell/QtMessageFilter.h"
 #include "shell/TerminationRequests.h"
 
@@ -16,7 +17,6 @@
 #include <QTimer>
 
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
@@ -33,7 +33,7 @@ constexpr int displayLostStatus = 2;
 
 int refuse(const std::string& message)
 {
-    std::fputs(message.c_str(), stderr);
+    writeStandardError(message);
     return 1;
 }
 
@@ -49,7 +49,7 @@ std::string startFailure(int error)
 // lock goes with the process.
 [[noreturn]] void onDisplayLost()
 {
-    std::fputs(displayLost, stderr);
+    writeStandardError(displayLost);
     ::_exit(displayLostStatus);
 }
 

@@ -1,8 +1,9 @@
 #include "protocol/InputReader.h"
 
+#include "protocol/StandardError.h"
+
 #include <array>
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
 #include <string>
@@ -13,15 +14,14 @@ namespace {
 
 void reportReadFailure(int error)
 {
-    const std::string message = "Corvane UI input read failed (errno=" + std::to_string(error) + ").\n";
-    std::fputs(message.c_str(), stderr);
+    writeStandardError("Corvane UI input read failed (errno=" + std::to_string(error) + ").\n");
 }
 
 } // namespace
 
 InputReader::InputReader(int descriptor, InputSink& sink) : m_descriptor(descriptor), m_sink(sink)
 {
-    if (::pipe2(m_cancelPipe, O_CLOEXEC) != 0) {
+    if (::pipe2(m_cancelPipe.data(), O_CLOEXEC) != 0) {
         m_startError = errno;
         m_cancelPipe[0] = m_cancelPipe[1] = -1;
     }

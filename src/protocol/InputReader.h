@@ -9,6 +9,7 @@
 
 #include "protocol/LineFramer.h"
 
+#include <array>
 #include <string>
 
 namespace corvane {
@@ -43,7 +44,7 @@ public:
 private:
     int m_descriptor = -1;
     InputSink& m_sink;
-    int m_cancelPipe[2] = {-1, -1};
+    std::array<int, 2> m_cancelPipe = {-1, -1};
     int m_startError = 0;
     LineFramer m_framer;
 };

@@ -16,7 +16,7 @@ namespace {
 
 std::array<int, 2> signalPipe = {-1, -1};
 
-void onTerminationSignal(int)
+void onTerminationSignal(int /*signal*/)
 {
     const int savedErrno = errno;
     const char wake = 1;
@@ -65,7 +65,7 @@ TerminationRequests::~TerminationRequests()
 {
     // The process is ending in order: a request from now on is ignored rather than allowed to kill it,
     // and no handler can write to the pipe once it is closed.
-    ::signal(SIGTERM, SIG_IGN);
+    static_cast<void>(::signal(SIGTERM, SIG_IGN));
     for (int& end : signalPipe) {
         if (end >= 0) {
             ::close(end);

@@ -1,11 +1,12 @@
 #include "shell/UiMarker.h"
 
+#include "protocol/StandardError.h"
 #include "protocol/WriteAll.h"
 
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <string_view>
@@ -67,9 +68,9 @@ bool writeMarker(const std::string& path)
 
 std::string markerContent(double secondsSinceEpoch)
 {
-    char digits[64] = {};
-    const auto result = std::to_chars(digits, digits + sizeof digits, secondsSinceEpoch);
-    std::string content(digits, result.ptr);
+    std::array<char, 64> digits{};
+    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), secondsSinceEpoch);
+    std::string content(digits.data(), result.ptr);
     // The shortest form of a whole number has no fraction; the marker always carries one.
     if (content.find_first_of(".e") == std::string::npos) {
         content += ".0";
@@ -89,7 +90,7 @@ void markUIVisible()
         return;
     }
     if (!writeMarker(path)) {
-        std::fputs(markerFailure, stderr);
+        writeStandardError(markerFailure);
     }
 }
 
