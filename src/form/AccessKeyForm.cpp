@@ -106,6 +106,8 @@ void AccessKeyForm::submitForm()
     if (!acceptable) {
         m_window->setFeedbackText(m_setup ? QStringLiteral("请输入 Access Key，并选择项目目录。")
                                           : QStringLiteral("请输入完整的 Access Key。"));
+        // Back to the key, whichever control submitted: a Space meant for the key must not press a button.
+        m_window->keyField()->setFocus();
         return;
     }
     showResult(FormPhase::Busy, "正在验证 Access Key…");
@@ -146,9 +148,19 @@ void AccessKeyForm::refreshControls()
         return;
     }
     const bool inputEnabled = !m_busy && !m_complete && !m_cancellationSent;
+    const bool submitEnabled = !m_busy && !m_cancellationSent;
+    // A control that loses its focus by being disabled would hand it to the next one, Cancel perhaps,
+    // which Return or Space would then press unasked. The window keeps it instead, where Return means
+    // the default button.
+    const QWidget* focused = m_window->focusWidget();
+    if ((!inputEnabled && (focused == m_window->keyField() || focused == m_window->chooseButton())) ||
+        (!submitEnabled && focused == m_window->submitButton()) ||
+        ((m_cancellationSent || m_complete) && focused == m_window->cancelButton())) {
+        m_window->setFocus();
+    }
     m_window->keyField()->setEnabled(inputEnabled);
     m_window->chooseButton()->setEnabled(inputEnabled);
-    m_window->submitButton()->setEnabled(!m_busy && !m_cancellationSent);
+    m_window->submitButton()->setEnabled(submitEnabled);
     m_window->submitButton()->setText(m_complete ? QStringLiteral("完成") : submitTitle(m_setup));
     m_window->cancelButton()->setEnabled(!m_cancellationSent);
     m_window->cancelButton()->setVisible(!m_complete);

@@ -1,14 +1,15 @@
 #include "form/FormWindow.h"
 
+#include "form/ButtonStyle.h"
 #include "form/PathLabel.h"
 #include "form/Spinner.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTextLayout>
 #include <QVBoxLayout>
 
@@ -111,7 +112,30 @@ FormWindow::FormWindow(bool setup, QWidget* parent) : QWidget(parent, Qt::Window
     }
     stack->addWidget(buildStatusRow());
     stack->addWidget(buildButtonRow(setup));
-    addKeyShortcuts();
+    // Return and Space press the focused button, as the desktop does it; the default button takes Return
+    // only where no button has the focus (keyPressEvent).
+    auto* buttonStyle = new ButtonStyle(this);
+    for (QPushButton* button : {m_chooseButton, m_cancelButton, m_submitButton}) {
+        button->setStyle(buttonStyle);
+        button->installEventFilter(this);
+    }
+}
+
+// A focused button takes Return and Enter (Space it takes by itself).
+bool FormWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (button && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (!key->isAutoRepeat() && button->isEnabled()) {
+                button->click();
+            }
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QWidget* FormWindow::buildFolderRow()
@@ -148,27 +172,13 @@ QWidget* FormWindow::buildButtonRow(bool setup)
     layout->setSpacing(12);
     m_cancelButton = new QPushButton(QStringLiteral("取消"), row);
     m_submitButton = new QPushButton(submitTitle(setup), row);
-    m_submitButton->setDefault(true);
+    // Marked for ButtonStyle, not with setDefault(): a QPushButton's own default flag also follows the
+    // focus, outside dialogs too, so two buttons would look like the default.
+    m_submitButton->setProperty(ButtonStyle::defaultProperty, true);
     layout->addStretch(1);
     layout->addWidget(m_cancelButton);
     layout->addWidget(m_submitButton);
     return row;
-}
-
-// Return presses the submit button and Escape the cancel button, as long as they can be pressed.
-void FormWindow::addKeyShortcuts()
-{
-    const auto press = [](QPushButton* button) {
-        return [button] {
-            if (button->isEnabled() && button->isVisible()) {
-                button->click();
-            }
-        };
-    };
-    for (const int key : {Qt::Key_Return, Qt::Key_Enter}) {
-        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this, press(m_submitButton));
-    }
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, press(m_cancelButton));
 }
 
 // Four lines at most, so the buttons always stay inside the fixed window, and none wider than the label.
@@ -197,6 +207,24 @@ void FormWindow::setFeedbackColour(const QColor& colour)
     QPalette palette = m_feedback->palette();
     palette.setColor(QPalette::WindowText, colour);
     m_feedback->setPalette(palette);
+}
+
+void FormWindow::keyPressEvent(QKeyEvent* event)
+{
+    QPushButton* target = nullptr;
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        target = m_submitButton;
+    } else if (event->key() == Qt::Key_Escape) {
+        target = m_cancelButton;
+    }
+    if (!target) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    if (target->isEnabled() && target->isVisible()) {
+        target->click();
+    }
+    event->accept();
 }
 
 void FormWindow::closeEvent(QCloseEvent* event)

@@ -43,12 +43,15 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Keys no control took: Return and Enter press the default button (the submit button), Escape the
+    // cancel button, each only while it can be pressed. A focused button takes Return and Space itself.
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* buildFolderRow();
     QWidget* buildStatusRow();
     QWidget* buildButtonRow(bool setup);
-    void addKeyShortcuts();
 
     QLineEdit* m_keyField = nullptr;
     PathLabel* m_projectRootLabel = nullptr;
