@@ -20,7 +20,6 @@ namespace corvane {
 namespace {
 
 constexpr qsizetype maxAccessKeyBytes = 256;
-const QColor errorColour(0xd7, 0x00, 0x15);
 
 QString fromUtf8(const std::string& text)
 {
@@ -130,8 +129,7 @@ void AccessKeyForm::showResult(FormPhase phase, const std::string& message)
     }
     refreshControls();
     m_window->setFeedbackText(fromUtf8(message));
-    m_window->setFeedbackColour(phase == FormPhase::Error ? errorColour
-                                                          : m_window->palette().color(QPalette::PlaceholderText));
+    m_window->setFeedbackError(phase == FormPhase::Error);
     m_window->progress()->setRunning(m_busy);
     if (m_complete) {
         m_window->keyField()->clear();

@@ -35,7 +35,9 @@ public:
     // Shows `message` in the feedback line: as it is when it wraps into four lines or fewer that fit the
     // width, otherwise cut to four lines that end in "…", with the whole message as the tooltip.
     void setFeedbackText(const QString& message);
-    void setFeedbackColour(const QColor& colour);
+    // The feedback line in the error colour, or in the secondary text colour.
+    void setFeedbackError(bool error);
+    bool feedbackError() const { return m_feedbackError; }
     void allowClose() { m_closeAllowed = true; }
 
 Q_SIGNALS:
@@ -49,21 +51,26 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void applyLook();
     QWidget* buildFolderRow();
     QWidget* buildStatusRow();
     QWidget* buildButtonRow(bool setup);
 
     QLineEdit* m_keyField = nullptr;
     PathLabel* m_projectRootLabel = nullptr;
+    QLabel* m_explanation = nullptr;
     QLabel* m_feedback = nullptr;
     Spinner* m_progress = nullptr;
     QPushButton* m_chooseButton = nullptr;
     QPushButton* m_submitButton = nullptr;
     QPushButton* m_cancelButton = nullptr;
     bool m_closeAllowed = false;
+    bool m_feedbackError = false;
 };
 
 // The submit button's title in the variant, before the form completes.
 QString submitTitle(bool setup);
+// The explanation in the variant; the setup text names the system this build runs on.
+QString explanationText(bool setup);
 
 } // namespace corvane

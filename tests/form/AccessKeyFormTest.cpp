@@ -1,6 +1,7 @@
 // The form's flow: what a submit sends or refuses, what every verdict does from every state, and the
 // one-way cancellation.
 #include "FormHarness.h"
+#include "form/FormLook.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -202,10 +203,11 @@ TEST_F(Verdicts, EveryVerdictFromEveryStateFollowsOnlyThePhaseAndTheCancellation
     EXPECT_EQ(sent, std::vector<std::string>(3 * before.size(), R"({"event":"cancel"})"));
 }
 
-TEST_F(Verdicts, FeedbackIsSecondaryExceptForErrors)
+TEST_F(Verdicts, FeedbackIsSecondaryExceptForErrorsAndCanBeCopied)
 {
     FormWindow& shown = open(true);
-    const QColor secondary = shown.palette().color(QPalette::PlaceholderText);
+    EXPECT_EQ(shown.feedback()->textInteractionFlags(), Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    const QColor secondary = secondaryTextColour(shown.palette());
     EXPECT_EQ(shown.feedback()->palette().color(QPalette::WindowText), secondary);
     for (const FormPhase phase : {FormPhase::Error, FormPhase::Busy, FormPhase::Error, FormPhase::Success}) {
         m_form.showResult(phase, "message");

@@ -24,6 +24,8 @@ int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    // The C locale, under which fontconfig draws Chinese with the Japanese face unless told otherwise.
+    qputenv("LC_ALL", QByteArrayLiteral("C"));
     qunsetenv("CORVANE_UI_READY_MARKER");
     qunsetenv("CORVANE_UI_WAIT_MS");
     defaultHandler = qInstallMessageHandler(filterMessages);
