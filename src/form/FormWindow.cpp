@@ -1,6 +1,7 @@
 #include "form/FormWindow.h"
 
 #include "form/ButtonStyle.h"
+#include "form/FormAccessibility.h"
 #include "form/FormLook.h"
 #include "form/PathLabel.h"
 #include "form/Spinner.h"
@@ -86,6 +87,7 @@ QString explanationText(bool setup)
 
 FormWindow::FormWindow(bool setup, QWidget* parent) : QWidget(parent, Qt::Window)
 {
+    installFormAccessibility();
     setWindowTitle(QStringLiteral("Corvane"));
     // Set before any control exists, so that every one inherits it (the heading's bold size too).
     setFont(simplifiedChineseFont(QApplication::font()));
@@ -116,6 +118,7 @@ FormWindow::FormWindow(bool setup, QWidget* parent) : QWidget(parent, Qt::Window
 
     m_chooseButton = new QPushButton(QStringLiteral("选择…"), this);
     m_projectRootLabel = new PathLabel(this);
+    m_projectRootLabel->setLabelledBy(m_chooseButton);
     if (setup) {
         stack->addWidget(label(QStringLiteral("项目目录"), false, this));
         stack->addWidget(buildFolderRow());
@@ -188,6 +191,7 @@ QWidget* FormWindow::buildStatusRow()
     m_progress = new Spinner(row);
     m_feedback = label(QString(), true, row);
     m_feedback->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_feedback->setObjectName(QLatin1String(statusLineName));
     // An error can be selected and copied, by mouse or by keyboard, to pass it on as it is.
     m_feedback->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     layout->addWidget(m_progress, 0, Qt::AlignTop);
@@ -223,6 +227,7 @@ void FormWindow::setFeedbackText(const QString& message)
     if (wrappedLines(message, font, width, false, &overflows).size() <= maxFeedbackLines && !overflows) {
         m_feedback->setText(message);
         m_feedback->setToolTip(QString());
+        announceNameChange(m_feedback);
         return;
     }
     QStringList lines = wrappedLines(message, font, width, true);
@@ -231,6 +236,7 @@ void FormWindow::setFeedbackText(const QString& message)
     lines.append(QFontMetrics(font).elidedText(rest, Qt::ElideRight, width));
     m_feedback->setToolTip(message);
     m_feedback->setText(lines.join(QLatin1Char('\n')));
+    announceNameChange(m_feedback);
 }
 
 void FormWindow::setFeedbackError(bool error)

@@ -22,6 +22,9 @@ class FormWindow final : public QWidget {
     Q_DISABLE_COPY_MOVE(FormWindow)
 
 public:
+    // The object name of the feedback line, the form's status line for assistive technology.
+    static constexpr const char* statusLineName = "status";
+
     explicit FormWindow(bool setup, QWidget* parent = nullptr);
 
     QLineEdit* keyField() const { return m_keyField; }
