@@ -3,6 +3,7 @@
 #include "form/FolderDialog.h"
 #include "form/FormWindow.h"
 #include "form/PathLabel.h"
+#include "form/PortalFolderChooser.h"
 #include "form/Spinner.h"
 #include "protocol/Wipe.h"
 #include "shell/UiMarker.h"
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -188,12 +190,35 @@ void AccessKeyForm::submitKey(const std::string& accessKey)
     submitForm();
 }
 
+// The desktop's own chooser where its portal offers one, Qt's dialog otherwise.
 void AccessKeyForm::chooseFolder()
 {
-    if (m_busy || m_complete || !m_window || m_folderDialog) {
+    if (m_busy || m_complete || !m_window || m_folderDialog || m_portal) {
         return;
     }
-    m_folderDialog = new FolderDialog(m_window, QFile::decodeName(QByteArray::fromStdString(m_projectRoot)));
+    const QString start = startFolder(QFile::decodeName(QByteArray::fromStdString(m_projectRoot)));
+    m_portal = new PortalFolderChooser(this);
+    connect(m_portal, &PortalFolderChooser::unavailable, this, [this, start] {
+        m_portal->deleteLater();
+        openFolderDialog(start);
+    });
+    connect(m_portal, &PortalFolderChooser::finished, this, [this](const QString& folder) {
+        m_portal->deleteLater();
+        onFolderChosen(folder);
+    });
+    // The portal puts its chooser over the form when it knows the form's window.
+    const QString parent = QGuiApplication::platformName() == QLatin1String("xcb")
+                               ? QStringLiteral("x11:%1").arg(m_window->winId(), 0, 16)
+                               : QString();
+    m_portal->open(parent, start);
+}
+
+void AccessKeyForm::openFolderDialog(const QString& start)
+{
+    if (m_stopping || !m_window) {
+        return;
+    }
+    m_folderDialog = new FolderDialog(m_window, start);
     m_folderDialog->setWindowModality(Qt::WindowModal);
     m_folderDialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_folderDialog, &QDialog::finished, this, [this](int result) {
@@ -220,6 +245,9 @@ void AccessKeyForm::stop()
     m_stopping = true;
     if (m_folderDialog) {
         m_folderDialog->reject();
+    }
+    if (m_portal) {
+        m_portal->close();
     }
     if (m_window) {
         m_window->keyField()->clear();

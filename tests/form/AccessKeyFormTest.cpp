@@ -424,7 +424,7 @@ TEST_F(Keyboard, ReturnAndSpacePressTheFocusedButtonNotTheDefaultOne)
         shown->keyField()->setText(QStringLiteral("k"));
         shown->chooseButton()->setFocus();
         QTest::keyClick(shown->chooseButton(), key);
-        EXPECT_EQ(shown->findChildren<QFileDialog*>().size(), 1);
+        EXPECT_TRUE(QTest::qWaitFor([shown] { return shown->findChildren<QFileDialog*>().size() == 1; }));
         form.stop();
         EXPECT_EQ(m_events.take(), std::vector<std::string>{});
 
