@@ -51,6 +51,9 @@ void AccessKeyForm::buildForm(bool setup, const std::string& projectRoot)
 {
     m_setup = setup;
     m_projectRoot = projectRoot;
+    // Before any window exists: loaded later, the language change that follows resets the labels of an
+    // open folder dialog, its confirm button's 选择 among them.
+    installQtTranslations();
     m_window = new FormWindow(setup);
     connect(m_window, &FormWindow::closeRequested, this, &AccessKeyForm::requestClose);
     connect(m_window->submitButton(), &QPushButton::clicked, this, &AccessKeyForm::submitForm);

@@ -6,9 +6,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <QTreeView>
 
 #include <vector>
 
@@ -66,7 +68,8 @@ QString FolderDialog::chosenFolder() const
 }
 
 // Qt's own dialog has no message line, so one is added as the first row of its grid; its "files of
-// type" row, which could only ever say "folders", goes. A native dialog has no grid: nothing to do.
+// type" row, which could only ever say "folders", goes, and so do the size and type columns. A native
+// dialog has no grid: nothing to do.
 void FolderDialog::addMessageLine()
 {
     auto* grid = qobject_cast<QGridLayout*>(layout());
@@ -77,6 +80,12 @@ void FolderDialog::addMessageLine()
         if (auto* row = findChild<QWidget*>(QLatin1String(name))) {
             row->hide();
         }
+    }
+    // Folders have no size worth showing and all have the same type (named in English by Qt 6.4).
+    if (auto* details = findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        details->header()->hideSection(1);
+        details->header()->hideSection(2);
+        details->header()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
     }
     struct Placed {
         QLayoutItem* item;
