@@ -1,10 +1,12 @@
 #!/usr/bin/python3
-"""The folder chooser through the desktop's portal.
+"""The folder choice through the desktop's portal.
 
 A private session bus with a FileChooser portal of our own (org.freedesktop.portal.Desktop), which
 records what it is asked and answers as a user of the desktop's chooser would. The real corvane-tray
 in choose-folder mode must ask the portal for one folder with our texts and start folder, and report
-the portal's answer in its one "folder-result" event, fields unchanged.
+the portal's answer in its one "folder-result" event, fields unchanged; in form mode (on a virtual
+display, keys from xdotool) the choose button must ask the portal over the form's window and send the
+folder it answers with the next submit.
 
     portal_chooser_test.py path/to/corvane-tray
 """
@@ -80,7 +82,7 @@ class FileChooser(dbus.service.Object):
         path = "%s/request/%s/%s" % (PORTAL_PATH, sender[1:].replace(".", "_"), token)
         request = Request(self.bus_connection, path, self)
         self.requests.append(request)
-        self.calls.append({"parent": str(parent), "title": str(title),
+        self.calls.append({"sender": str(sender), "parent": str(parent), "title": str(title),
                            "options": {str(key): value for key, value in options.items()}})
         if self.answer is not None:
             response, folder = self.answer
@@ -155,6 +157,62 @@ class PortalChooser(unittest.TestCase):
         self.assertEqual(self.choose(start=os.path.join(self.scratch, "gone")), [
             {"event": "folder-result", "projectRoot": None, "visible": False, "canCreateDirectories": True}])
         self.assertEqual(bytes(self.portal.calls[0]["options"]["current_folder"]), self.home.encode() + b"\0")
+
+    def test_form_choose_button_asks_over_the_form_and_sends_the_answer_with_the_submit(self):
+        read_end, write_end = os.pipe()
+        display = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                                    "-nolisten", "tcp"], pass_fds=[write_end], stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: (display.terminate(), display.wait(PATIENCE)))
+        os.close(write_end)
+        with os.fdopen(read_end) as number:
+            display_name = ":" + number.readline().strip()
+        chosen = os.path.join(self.scratch, "从门户选择")
+        self.portal.answer = None
+        environment = dict(os.environ, DBUS_SESSION_BUS_ADDRESS=self.address, QT_QPA_PLATFORM="xcb",
+                           DISPLAY=display_name, HOME=self.home, XDG_RUNTIME_DIR=self.scratch, TMPDIR=self.scratch,
+                           CORVANE_TRAY_INSTANCE_ID="f" * 64)
+        form = subprocess.Popen([TRAY, "form", "--smoke"], env=environment, stdin=subprocess.PIPE,
+                                stdout=subprocess.PIPE, text=True)
+        lines = queue.Queue()
+        threading.Thread(target=lambda: [lines.put(line.strip()) for line in form.stdout], daemon=True).start()
+
+        def next_line():
+            pump_until(lambda: not lines.empty(), "an event line")
+            return lines.get()
+
+        def xdotool(*arguments):
+            return subprocess.run(["xdotool", *arguments], env=environment, capture_output=True, text=True,
+                                  timeout=PATIENCE, check=True).stdout
+
+        try:
+            self.assertEqual(next_line(), '{"event":"ready"}')
+            form.stdin.write('{"type":"form","mode":"setup","projectRoot":""}\n')
+            form.stdin.flush()
+            self.assertEqual(next_line(), '{"event":"form-presented","mode":"setup"}')
+            self.assertEqual(next_line(), '{"event":"form-visible"}')
+            window = xdotool("search", "--sync", "--onlyvisible", "--name", "^Corvane$").split()[0]
+            xdotool("windowfocus", "--sync", window)
+            # From the key field to 选择…, pressed with Space.
+            xdotool("key", "Tab", "space")
+            pump_until(lambda: self.portal.calls, "the portal asked")
+            self.assertEqual(self.portal.calls[0]["parent"], "x11:%x" % int(window))
+            self.assertEqual(bytes(self.portal.calls[0]["options"]["current_folder"]), self.home.encode() + b"\0")
+            self.portal.requests[0].Response(dbus.UInt32(0), {"uris": dbus.Array(["file://" + quote(chosen)],
+                                                                                 signature="s")})
+            # The answer is in the form's hands once a ping behind it comes back; a verdict after that
+            # is handled after it, and puts the focus back in the key field.
+            self.connection.call_blocking(self.portal.calls[0]["sender"], "/", "org.freedesktop.DBus.Peer", "Ping",
+                                          "", [])
+            form.stdin.write('{"type":"form-result","phase":"error","message":"x"}\n')
+            form.stdin.flush()
+            self.assertEqual(next_line(), '{"event":"form-updated","inputEnabled":true,"phase":"error"}')
+            xdotool("type", "k")
+            xdotool("key", "Return")
+            self.assertEqual(json.loads(next_line()), {"event": "submit", "accessKey": "k", "projectRoot": chosen})
+        finally:
+            form.stdin.close()
+            form.wait(PATIENCE)
+            form.stdout.close()
 
     def test_smoke_run_closes_the_portals_chooser_after_a_second(self):
         self.portal.answer = None
