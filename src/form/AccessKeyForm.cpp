@@ -3,6 +3,7 @@
 #include "form/FolderDialog.h"
 #include "form/FormWindow.h"
 #include "form/PathLabel.h"
+#include "form/PortalFolderChooser.h"
 #include "form/Spinner.h"
 #include "protocol/Wipe.h"
 #include "shell/UiMarker.h"
@@ -12,6 +13,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,7 +23,6 @@ namespace corvane {
 namespace {
 
 constexpr qsizetype maxAccessKeyBytes = 256;
-const QColor errorColour(0xd7, 0x00, 0x15);
 
 QString fromUtf8(const std::string& text)
 {
@@ -65,6 +66,9 @@ void AccessKeyForm::buildForm(bool setup, const std::string& projectRoot)
 {
     m_setup = setup;
     m_projectRoot = projectRoot;
+    // Before any window exists: loaded later, the language change that follows resets the labels of an
+    // open folder dialog, its confirm button's 选择 among them.
+    installQtTranslations();
     m_window = new FormWindow(setup);
     connect(m_window, &FormWindow::closeRequested, this, &AccessKeyForm::requestClose);
     connect(m_window->submitButton(), &QPushButton::clicked, this, &AccessKeyForm::submitForm);
@@ -124,6 +128,8 @@ void AccessKeyForm::submitForm()
         wipe(key.data(), static_cast<std::size_t>(key.size()));
         m_window->setFeedbackText(m_setup ? QStringLiteral("请输入 Access Key，并选择项目目录。")
                                           : QStringLiteral("请输入完整的 Access Key。"));
+        // Back to the key, whichever control submitted: a Space meant for the key must not press a button.
+        m_window->keyField()->setFocus();
         return;
     }
     showResult(FormPhase::Busy, "正在验证 Access Key…");
@@ -149,8 +155,7 @@ void AccessKeyForm::showResult(FormPhase phase, const std::string& message)
     }
     refreshControls();
     m_window->setFeedbackText(visibleText(message));
-    m_window->setFeedbackColour(phase == FormPhase::Error ? errorColour
-                                                          : m_window->palette().color(QPalette::PlaceholderText));
+    m_window->setFeedbackError(phase == FormPhase::Error);
     m_window->progress()->setRunning(m_busy);
     if (m_complete) {
         clearKeyField(m_window->keyField());
@@ -167,9 +172,19 @@ void AccessKeyForm::refreshControls()
         return;
     }
     const bool inputEnabled = !m_busy && !m_complete && !m_cancellationSent;
+    const bool submitEnabled = !m_busy && !m_cancellationSent;
+    // A control that loses its focus by being disabled would hand it to the next one, Cancel perhaps,
+    // which Return or Space would then press unasked. The window keeps it instead, where Return means
+    // the default button.
+    const QWidget* focused = m_window->focusWidget();
+    if ((!inputEnabled && (focused == m_window->keyField() || focused == m_window->chooseButton())) ||
+        (!submitEnabled && focused == m_window->submitButton()) ||
+        ((m_cancellationSent || m_complete) && focused == m_window->cancelButton())) {
+        m_window->setFocus();
+    }
     m_window->keyField()->setEnabled(inputEnabled);
     m_window->chooseButton()->setEnabled(inputEnabled);
-    m_window->submitButton()->setEnabled(!m_busy && !m_cancellationSent);
+    m_window->submitButton()->setEnabled(submitEnabled);
     m_window->submitButton()->setText(m_complete ? QStringLiteral("完成") : submitTitle(m_setup));
     m_window->cancelButton()->setEnabled(!m_cancellationSent);
     m_window->cancelButton()->setVisible(!m_complete);
@@ -199,12 +214,35 @@ void AccessKeyForm::submitKey(const std::string& accessKey)
     submitForm();
 }
 
+// The desktop's own chooser where its portal offers one, Qt's dialog otherwise.
 void AccessKeyForm::chooseFolder()
 {
-    if (m_busy || m_complete || !m_window || m_folderDialog) {
+    if (m_busy || m_complete || !m_window || m_folderDialog || m_portal) {
         return;
     }
-    m_folderDialog = new FolderDialog(m_window, QFile::decodeName(QByteArray::fromStdString(m_projectRoot)));
+    const QString start = startFolder(QFile::decodeName(QByteArray::fromStdString(m_projectRoot)));
+    m_portal = new PortalFolderChooser(this);
+    connect(m_portal, &PortalFolderChooser::unavailable, this, [this, start] {
+        m_portal->deleteLater();
+        openFolderDialog(start);
+    });
+    connect(m_portal, &PortalFolderChooser::finished, this, [this](const QString& folder) {
+        m_portal->deleteLater();
+        onFolderChosen(folder);
+    });
+    // The portal puts its chooser over the form when it knows the form's window.
+    const QString parent = QGuiApplication::platformName() == QLatin1String("xcb")
+                               ? QStringLiteral("x11:%1").arg(m_window->winId(), 0, 16)
+                               : QString();
+    m_portal->open(parent, start);
+}
+
+void AccessKeyForm::openFolderDialog(const QString& start)
+{
+    if (m_stopping || !m_window) {
+        return;
+    }
+    m_folderDialog = new FolderDialog(m_window, start);
     m_folderDialog->setWindowModality(Qt::WindowModal);
     m_folderDialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_folderDialog, &QDialog::finished, this, [this](int result) {
@@ -231,6 +269,9 @@ void AccessKeyForm::stop()
     m_stopping = true;
     if (m_folderDialog) {
         m_folderDialog->reject();
+    }
+    if (m_portal) {
+        m_portal->close();
     }
     if (m_window) {
         clearKeyField(m_window->keyField());

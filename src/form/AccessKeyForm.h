@@ -16,6 +16,7 @@ class QWidget;
 namespace corvane {
 
 class FolderDialog;
+class PortalFolderChooser;
 class FormWindow;
 
 class AccessKeyForm final : public QObject, public FormFrontend {
@@ -54,11 +55,13 @@ private:
     void checkVisibility();
     void refreshProjectRoot();
     void refreshControls();
+    void openFolderDialog(const QString& start);
     void onFolderChosen(const QString& path);
 
     EventSink& m_events;
     FormWindow* m_window = nullptr;
     QPointer<FolderDialog> m_folderDialog;
+    QPointer<PortalFolderChooser> m_portal;
     bool m_setup = true;
     bool m_busy = false;
     bool m_complete = false;

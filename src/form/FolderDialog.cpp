@@ -1,26 +1,64 @@
 #include "form/FolderDialog.h"
 
+#include "form/FormLook.h"
+
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <QTreeView>
 
 #include <vector>
 
 namespace corvane {
 
-FolderDialog::FolderDialog(QWidget* parent, const QString& startPath) : QFileDialog(parent)
+QString startFolder(const QString& startPath)
 {
-    setOption(QFileDialog::DontUseNativeDialog);
+    const QFileInfo start(startPath);
+    if (startPath.isEmpty() || !start.exists()) {
+        return QDir::homePath();
+    }
+    return start.isDir() ? start.absoluteFilePath() : start.absolutePath();
+}
+
+void installQtTranslations()
+{
+    static const bool installed = [] {
+        auto* translator = new QTranslator(QCoreApplication::instance());
+        if (!translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            delete translator;
+            return false;
+        }
+        return QCoreApplication::installTranslator(translator);
+    }();
+    Q_UNUSED(installed);
+}
+
+namespace {
+
+// Qt's dialog builds and translates its widgets in its constructor: the translations go in before it.
+QWidget* afterQtTranslations(QWidget* parent)
+{
+    installQtTranslations();
+    return parent;
+}
+
+} // namespace
+
+FolderDialog::FolderDialog(QWidget* parent, const QString& startPath) : QFileDialog(afterQtTranslations(parent))
+{
+    setFont(simplifiedChineseFont(font()));
     setFileMode(QFileDialog::Directory);
     setOption(QFileDialog::ShowDirsOnly);
     setOption(QFileDialog::ReadOnly, false);
     setLabelText(QFileDialog::Accept, QStringLiteral("选择"));
     setWindowTitle(QStringLiteral("Corvane"));
     addMessageLine();
-    const QFileInfo start(startPath);
-    if (!startPath.isEmpty() && start.exists()) {
-        setDirectory(start.isDir() ? start.absoluteFilePath() : start.absolutePath());
-    }
+    setDirectory(startFolder(startPath));
 }
 
 QString FolderDialog::chosenFolder() const
@@ -29,13 +67,25 @@ QString FolderDialog::chosenFolder() const
     return result() == QDialog::Accepted && !files.isEmpty() ? files.constFirst() : QString();
 }
 
-// Qt's own dialog has no message line, so one is added as the first row of its grid.
+// Qt's own dialog has no message line, so one is added as the first row of its grid; its "files of
+// type" row, which could only ever say "folders", goes, and so do the size and type columns. A native
+// dialog has no grid: nothing to do.
 void FolderDialog::addMessageLine()
 {
     auto* grid = qobject_cast<QGridLayout*>(layout());
-    auto* message = new QLabel(QStringLiteral("选择 Corvane 当前项目目录"), this);
     if (!grid) {
         return;
+    }
+    for (const char* name : {"fileTypeCombo", "fileTypeLabel"}) {
+        if (auto* row = findChild<QWidget*>(QLatin1String(name))) {
+            row->hide();
+        }
+    }
+    // Folders have no size worth showing and all have the same type (named in English by Qt 6.4).
+    if (auto* details = findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        details->header()->hideSection(1);
+        details->header()->hideSection(2);
+        details->header()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
     }
     struct Placed {
         QLayoutItem* item;
@@ -49,7 +99,7 @@ void FolderDialog::addMessageLine()
         placed.push_back(entry);
     }
     const int columns = grid->columnCount();
-    grid->addWidget(message, 0, 0, 1, columns);
+    grid->addWidget(new QLabel(QStringLiteral("选择 Corvane 当前项目目录"), this), 0, 0, 1, columns);
     for (const Placed& entry : placed) {
         grid->addItem(entry.item, entry.row + 1, entry.column, entry.rowSpan, entry.columnSpan);
     }

@@ -1,5 +1,7 @@
 #include "form/PathLabel.h"
 
+#include "form/FormAccessibility.h"
+
 #include <QPainter>
 
 namespace corvane {
@@ -14,6 +16,7 @@ void PathLabel::setText(const QString& text)
     m_text = text;
     updateGeometry();
     update();
+    announceNameChange(this);
 }
 
 QStringList PathLabel::shownLines() const

@@ -2,6 +2,7 @@
 // whole path as its tooltip. Main thread.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 namespace corvane {
@@ -13,8 +14,12 @@ class PathLabel final : public QWidget {
 public:
     explicit PathLabel(QWidget* parent = nullptr);
 
+    // Assistive technology hears a new text as a new accessible name.
     void setText(const QString& text);
     QString text() const { return m_text; }
+    // The control assistive technology names as this label's label (the choose button).
+    void setLabelledBy(QWidget* control) { m_labelledBy = control; }
+    QWidget* labelledBy() const { return m_labelledBy; }
     // The lines as drawn at the current width.
     QStringList shownLines() const;
 
@@ -26,6 +31,7 @@ protected:
 
 private:
     QString m_text;
+    QPointer<QWidget> m_labelledBy;
 };
 
 } // namespace corvane

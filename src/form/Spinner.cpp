@@ -1,5 +1,6 @@
 #include "form/Spinner.h"
 
+#include <QAccessible>
 #include <QPainter>
 
 namespace corvane {
@@ -30,6 +31,10 @@ void Spinner::setRunning(bool running)
         m_timer.stop();
     }
     update();
+    QAccessible::State changed;
+    changed.busy = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void Spinner::paintEvent(QPaintEvent*)

@@ -1,7 +1,9 @@
 #include "tray/StatusIcon.h"
 
+#include <QImage>
 #include <QPainter>
-#include <QPainterPath>
+#include <QPixmap>
+#include <QSvgRenderer>
 
 #include <array>
 
@@ -11,15 +13,20 @@ namespace {
 struct MarkStyle {
     std::string_view status;
     const char16_t* mark;
+    // Each at 3:1 or better on #f2f2f2 and #202020 panels, and under a white mark.
     QRgb colour;
 };
 
 constexpr std::array<MarkStyle, 4> markStyles = {{
-    {"busy", u" \u2026", qRgb(0x1f, 0x6f, 0xd1)},
-    {"partial", u" !", qRgb(0xd9, 0x8a, 0x00)},
+    {"busy", u" \u2026", qRgb(0x0f, 0x7b, 0x6c)},
+    {"partial", u" !", qRgb(0xb8, 0x6e, 0x00)},
     {"suspended", u" \u2161", qRgb(0x6b, 0x72, 0x80)},
-    {"stopped", u" \u2013", qRgb(0xc6, 0x28, 0x28)},
+    {"stopped", u" \u2013", qRgb(0xd3, 0x2f, 0x2f)},
 }};
+
+// The badge's diameter as a share of the icon, and the gap cut around it.
+constexpr qreal badgeShare = 9.0 / 16.0;
+constexpr qreal gapShare = 1.0 / 16.0;
 
 const MarkStyle* styleForMark(const QString& mark)
 {
@@ -31,39 +38,28 @@ const MarkStyle* styleForMark(const QString& mark)
     return nullptr;
 }
 
-// The template's alpha, filled with one colour.
-QImage tinted(const QImage& alpha, QColor colour)
-{
-    QImage image(alpha.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(colour);
-    QPainter painter(&image);
-    painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-    painter.drawImage(0, 0, alpha);
-    return image;
-}
-
-// The mark drawn as shapes: text would load the font machinery for four glyphs.
+// The mark drawn as shapes on a badge: text would load the font machinery for four glyphs, and shapes
+// can be fitted to whole pixels at 16 px.
 void drawMarkGlyph(QPainter& painter, const QRectF& badge, std::string_view status)
 {
-    const qreal unit = badge.width() / 8.0;
+    const qreal unit = badge.width() / 9.0;
     const QPointF centre = badge.center();
     const auto bar = [&](qreal x, qreal y, qreal width, qreal height) {
-        painter.drawRoundedRect(QRectF(centre.x() + x * unit - width * unit / 2,
-                                       centre.y() + y * unit - height * unit / 2, width * unit, height * unit),
-                                unit / 3, unit / 3);
+        painter.drawRect(QRectF(centre.x() + (x - width / 2) * unit, centre.y() + (y - height / 2) * unit, width * unit,
+                                height * unit));
     };
     if (status == "busy") {
-        for (const qreal x : {-2.2, 0.0, 2.2}) {
-            painter.drawEllipse(QPointF(centre.x() + x * unit, centre.y()), unit * 0.8, unit * 0.8);
+        for (const qreal x : {-2.5, 0.0, 2.5}) {
+            bar(x, 0, 1.6, 1.6);
         }
     } else if (status == "partial") {
-        bar(0, -0.9, 1.5, 3.6);
-        painter.drawEllipse(QPointF(centre.x(), centre.y() + 2.3 * unit), unit * 0.8, unit * 0.8);
+        bar(0, -1.0, 1.8, 3.6);
+        bar(0, 2.3, 1.8, 1.6);
     } else if (status == "suspended") {
-        bar(-1.2, 0, 1.4, 4.6);
-        bar(1.2, 0, 1.4, 4.6);
+        bar(-1.4, 0, 1.8, 5.0);
+        bar(1.4, 0, 1.8, 5.0);
     } else if (status == "stopped") {
-        bar(0, 0, 4.6, 1.4);
+        bar(0, 0, 5.4, 1.8);
     }
 }
 
@@ -79,57 +75,62 @@ QString statusMark(std::string_view status)
     return {};
 }
 
-StatusIcon::StatusIcon() : m_template(QStringLiteral(":/corvane/CorvaneTemplate@2x.png"))
-{
-    // Qt gives an "@2x" file a device pixel ratio of 2; the pixmaps drawn here are in device pixels.
-    m_template.setDevicePixelRatio(1);
-}
+StatusIcon::StatusIcon()
+    : m_glyph16(std::make_unique<QSvgRenderer>(QStringLiteral(":/corvane/CorvaneTemplate.svg"))),
+      m_glyph22(std::make_unique<QSvgRenderer>(QStringLiteral(":/corvane/CorvaneTemplate-22.svg"))),
+      m_glyph24(std::make_unique<QSvgRenderer>(QStringLiteral(":/corvane/CorvaneTemplate-24.svg")))
+{}
+
+StatusIcon::~StatusIcon() = default;
 
 const QIcon& StatusIcon::icon(const QString& mark)
 {
     auto found = m_icons.find(mark);
     if (found == m_icons.end()) {
-        found = m_icons.insert(mark, render(mark));
+        QIcon icon;
+        for (const int size : sizes) {
+            icon.addPixmap(QPixmap::fromImage(render(size, mark)));
+        }
+        found = m_icons.insert(mark, icon);
     }
     return *found;
 }
 
-QIcon StatusIcon::render(const QString& mark) const
-{
-    QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48, 64}) {
-        icon.addPixmap(renderPixmap(size, mark));
-    }
-    return icon;
-}
-
-QPixmap StatusIcon::renderPixmap(int size, const QString& mark) const
+QImage StatusIcon::render(int size, const QString& mark) const
 {
     QImage canvas(size, size, QImage::Format_ARGB32_Premultiplied);
     canvas.fill(Qt::transparent);
     QPainter painter(&canvas);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
-    if (!m_template.isNull()) {
-        const QImage glyph = m_template.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        const QImage rim = tinted(glyph, QColor(0x20, 0x20, 0x20, 0xd0));
-        // A dark rim one pixel around a light glyph reads on light and dark panels.
-        for (const QPoint offset : {QPoint(-1, 0), QPoint(1, 0), QPoint(0, -1), QPoint(0, 1)}) {
-            painter.drawImage(offset, rim);
-        }
-        painter.drawImage(0, 0, tinted(glyph, QColor(0xf5, 0xf5, 0xf5)));
+    // The drawing whose grid divides the size; the 16-unit one, the main artwork, for any other size.
+    QSvgRenderer* glyph = size % 16 == 0   ? m_glyph16.get()
+                          : size % 24 == 0 ? m_glyph24.get()
+                          : size % 22 == 0 ? m_glyph22.get()
+                                           : m_glyph16.get();
+    if (!glyph->isValid()) {
+        glyph = m_glyph16.get();
+    }
+    if (glyph->isValid()) {
+        glyph->render(&painter, QRectF(0, 0, size, size));
     }
     if (const MarkStyle* style = styleForMark(mark)) {
-        const qreal diameter = size * 0.62;
-        const QRectF badge(size - diameter - 0.5, size - diameter - 0.5, diameter, diameter);
-        painter.setPen(QPen(QColor(0xff, 0xff, 0xff), qMax(1.0, size / 16.0)));
+        // Whole pixels, so that the badge and its mark stay sharp at 16 px.
+        const qreal diameter = qRound(size * badgeShare);
+        const qreal gap = qMax(1.0, qRound(size * gapShare) * 1.0);
+        const QRectF badge(size - diameter, size - diameter, diameter, diameter);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::black);
+        painter.setCompositionMode(QPainter::CompositionMode_Clear);
+        painter.drawEllipse(badge.adjusted(-gap, -gap, gap, gap));
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         painter.setBrush(QColor(style->colour));
         painter.drawEllipse(badge);
-        painter.setPen(Qt::NoPen);
         painter.setBrush(Qt::white);
+        painter.setRenderHint(QPainter::Antialiasing, false);
         drawMarkGlyph(painter, badge, style->status);
     }
     painter.end();
-    return QPixmap::fromImage(canvas);
+    return canvas;
 }
 
 } // namespace corvane

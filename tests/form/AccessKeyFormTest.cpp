@@ -1,14 +1,19 @@
 // The form's flow: what a submit sends or refuses, what every verdict does from every state, and the
 // one-way cancellation.
 #include "FormHarness.h"
+#include "form/FormLook.h"
 #include "form/PathLabel.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
+#include <algorithm>
+#include <cmath>
 #include <functional>
 #include <optional>
 
@@ -199,10 +204,11 @@ TEST_F(Verdicts, EveryVerdictFromEveryStateFollowsOnlyThePhaseAndTheCancellation
     EXPECT_EQ(sent, std::vector<std::string>(3 * before.size(), R"({"event":"cancel"})"));
 }
 
-TEST_F(Verdicts, FeedbackIsSecondaryExceptForErrors)
+TEST_F(Verdicts, FeedbackIsSecondaryExceptForErrorsAndCanBeCopied)
 {
     FormWindow& shown = open(true);
-    const QColor secondary = shown.palette().color(QPalette::PlaceholderText);
+    EXPECT_EQ(shown.feedback()->textInteractionFlags(), Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    const QColor secondary = secondaryTextColour(shown.palette());
     EXPECT_EQ(shown.feedback()->palette().color(QPalette::WindowText), secondary);
     for (const FormPhase phase : {FormPhase::Error, FormPhase::Busy, FormPhase::Error, FormPhase::Success}) {
         m_form.showResult(phase, "message");
@@ -418,13 +424,109 @@ TEST_F(Keyboard, EscapeWhileBusyCancelsAndAfterSuccessDoesNothing)
     EXPECT_EQ(m_events.take(), std::vector<std::string>{R"({"event":"cancel"})"});
 }
 
-TEST_F(Keyboard, ReturnWithTheFocusOnCancelStillSubmits)
+// The desktop's convention: a focused button takes Return and Space; Return elsewhere presses the
+// default (submit) button. In replace-key mode a Return on Cancel must never replace the key.
+TEST_F(Keyboard, ReturnAndSpacePressTheFocusedButtonNotTheDefaultOne)
+{
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+        SCOPED_TRACE(QTest::toString(QKeySequence(key)));
+        AccessKeyForm form(m_events);
+        FormWindow* shown = showActive(form, true, "/srv/p");
+        ASSERT_NE(shown, nullptr);
+        m_events.take();
+        shown->keyField()->setText(QStringLiteral("k"));
+        shown->chooseButton()->setFocus();
+        QTest::keyClick(shown->chooseButton(), key);
+        EXPECT_TRUE(QTest::qWaitFor([shown] { return shown->findChildren<QFileDialog*>().size() == 1; }));
+        form.stop();
+        EXPECT_EQ(m_events.take(), std::vector<std::string>{});
+
+        AccessKeyForm replaceKey(m_events);
+        FormWindow* replacing = showActive(replaceKey, false, "");
+        ASSERT_NE(replacing, nullptr);
+        m_events.take();
+        replacing->keyField()->setText(QStringLiteral("k"));
+        replacing->cancelButton()->setFocus();
+        QTest::keyClick(replacing->cancelButton(), key);
+        EXPECT_EQ(m_events.take(), std::vector<std::string>{R"({"event":"cancel"})"});
+        replaceKey.stop();
+    }
+}
+
+TEST_F(Keyboard, SpaceOnTheSubmitButtonSubmitsAndARefusalPutsTheFocusBackInTheKeyField)
+{
+    FormWindow& shown = open(true, "");
+    shown.keyField()->setText(QStringLiteral("k"));
+    shown.submitButton()->setFocus();
+    QTest::keyClick(shown.submitButton(), Qt::Key_Space);
+    EXPECT_EQ(shown.feedback()->text(), setupRefusal);
+    EXPECT_EQ(QApplication::focusWidget(), shown.keyField());
+    // A Space typed next goes into the key, not to a button.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(shown.keyField()->text(), QStringLiteral("k "));
+    EXPECT_EQ(m_events.take(), std::vector<std::string>{});
+}
+
+TEST_F(Keyboard, WhileBusyTheFocusLeavesNoButtonForReturnOrSpaceToPress)
 {
     FormWindow& shown = open(false);
-    setKey(QStringLiteral("k"));
+    QTest::keyClicks(shown.keyField(), QStringLiteral("k"));
+    QTest::keyClick(shown.keyField(), Qt::Key_Return);
+    ASSERT_EQ(m_events.take(), std::vector<std::string>{R"({"accessKey":"k","event":"submit"})"});
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    EXPECT_EQ(qobject_cast<QPushButton*>(QApplication::focusWidget()), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(m_events.take(), std::vector<std::string>{});
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(m_events.take(), std::vector<std::string>{R"({"event":"cancel"})"});
+}
+
+// How much of a button's outer two-pixel band, and of its face, is drawn in `colour`.
+struct Coverage {
+    double band = 0;
+    double face = 0;
+};
+
+Coverage coverage(QPushButton* button, const QColor& colour)
+{
+    const QImage image = button->grab().toImage();
+    const auto near = [&colour](QRgb pixel) {
+        return std::abs(qRed(pixel) - colour.red()) + std::abs(qGreen(pixel) - colour.green()) +
+                   std::abs(qBlue(pixel) - colour.blue()) <
+               60;
+    };
+    int band = 0, bandAll = 0, face = 0, faceAll = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const int edge = std::min({x, y, image.width() - 1 - x, image.height() - 1 - y});
+            if (edge < 2) {
+                ++bandAll;
+                band += near(image.pixel(x, y));
+            } else if (edge >= 5) {
+                ++faceAll;
+                face += near(image.pixel(x, y));
+            }
+        }
+    }
+    return {double(band) / bandAll, double(face) / faceAll};
+}
+
+TEST_F(Keyboard, FocusRingIsPlainlyUnlikeTheDefaultButtonsLook)
+{
+    FormWindow& shown = open(false);
+    const QColor accent = shown.palette().color(QPalette::Highlight);
+    shown.keyField()->setFocus();
+    const Coverage defaultButton = coverage(shown.submitButton(), accent);
+    const Coverage plainButton = coverage(shown.cancelButton(), accent);
     shown.cancelButton()->setFocus();
-    QTest::keyClick(shown.cancelButton(), Qt::Key_Return);
-    EXPECT_EQ(m_events.take(), std::vector<std::string>{R"({"accessKey":"k","event":"submit"})"});
+    const Coverage focusedButton = coverage(shown.cancelButton(), accent);
+    // The focused button: an accent ring and a plain face. The default button: an accent face.
+    EXPECT_GT(focusedButton.band, 0.6);
+    EXPECT_LT(focusedButton.face, 0.1);
+    EXPECT_GT(defaultButton.face, 0.6);
+    EXPECT_LT(plainButton.band, 0.1);
+    EXPECT_LT(plainButton.face, 0.1);
 }
 
 } // namespace

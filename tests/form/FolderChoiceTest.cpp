@@ -6,9 +6,14 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeView>
 
 namespace corvane::test {
 namespace {
@@ -17,11 +22,14 @@ class FolderChoice : public FormHarness {
 protected:
     QList<FolderDialog*> dialogs() const { return window().findChildren<FolderDialog*>(); }
 
-    // The one open dialog, or null.
+    // The one open dialog, once it is open (the form first asks the desktop for its own chooser), or null.
     FolderDialog* openDialog() const
     {
-        const QList<FolderDialog*> open = dialogs();
-        return open.size() == 1 && open.front()->isVisible() ? open.front() : nullptr;
+        const auto single = [this] {
+            const QList<FolderDialog*> open = dialogs();
+            return open.size() == 1 && open.front()->isVisible() ? open.front() : nullptr;
+        };
+        return QTest::qWaitFor([&single] { return single() != nullptr; }) ? single() : nullptr;
     }
 
     // Lets the form take the dialog's answer, which it does on the next turn of the event loop.
@@ -111,6 +119,9 @@ TEST_F(FolderChoice, NoDialogWhileBusyOrCompleteOrAlreadyOpen)
     m_form.showResult(FormPhase::Error, "");
     m_form.chooseFolder();
     m_form.chooseFolder();
+    ASSERT_NE(openDialog(), nullptr);
+    m_form.chooseFolder();
+    settle();
     EXPECT_EQ(dialogs().size(), 1);
 }
 
@@ -126,6 +137,51 @@ TEST_F(FolderChoice, StopEndsAnOpenDialogWithoutChangingTheFolder)
     settle();
     EXPECT_TRUE(dialogs().isEmpty() || !dialogs().front()->isVisible());
     EXPECT_EQ(shown.projectRootLabel()->text(), QStringLiteral("/srv/kept"));
+}
+
+TEST_F(FolderChoice, WithoutAFolderTheDialogStartsAtHome)
+{
+    open(true, "");
+    m_form.chooseFolder();
+    FolderDialog* dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->directory().absolutePath(), QDir::homePath());
+}
+
+// Qt's own dialog in the form's language: no English word left on it, and a new folder named in Chinese.
+TEST_F(FolderChoice, QtDialogSpeaksChineseAndNamesANewFolderInChinese)
+{
+    ASSERT_TRUE(m_folders.isValid());
+    open(true, m_folders.path().toStdString());
+    m_form.chooseFolder();
+    FolderDialog* dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    QStringList texts;
+    for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+        if (label->isVisible()) {
+            texts << label->text();
+        }
+    }
+    for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
+        if (button->isVisible()) {
+            texts << button->text() << button->toolTip();
+        }
+    }
+    for (const QTreeView* view : dialog->findChildren<QTreeView*>()) {
+        for (int column = 0; column < view->model()->columnCount(); ++column) {
+            if (!view->header()->isSectionHidden(column)) {
+                texts << view->model()->headerData(column, Qt::Horizontal).toString();
+            }
+        }
+    }
+    texts.replaceInStrings(QStringLiteral("Corvane"), QString());
+    const QRegularExpression english(QStringLiteral("[A-Za-z]{3,}"));
+    EXPECT_EQ(texts.filter(english), QStringList());
+
+    auto* newFolder = dialog->findChild<QToolButton*>(QStringLiteral("newFolderButton"));
+    ASSERT_NE(newFolder, nullptr);
+    newFolder->click();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return QDir(m_folders.path()).exists(QStringLiteral("新建文件夹")); }));
 }
 
 TEST_F(FolderChoice, EmptyFolderShowsTheHintWithoutATooltip)

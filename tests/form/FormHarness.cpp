@@ -122,7 +122,9 @@ std::string FormHarness::submitLine(const std::string& key, const std::string& p
 
 bool FormHarness::isRed(const QColor& colour)
 {
-    return colour.red() > 180 && colour.green() < 80 && colour.blue() < 80;
+    // A red of any lightness: light on a dark palette, dark on a light one.
+    const int hue = colour.hsvHue();
+    return (hue >= 340 || (hue >= 0 && hue <= 15)) && colour.hsvSaturation() > 120 && colour.value() > 150;
 }
 
 } // namespace corvane::test

@@ -24,7 +24,12 @@ int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    // The C locale, under which fontconfig draws Chinese with the Japanese face unless told otherwise.
+    qputenv("LC_ALL", QByteArrayLiteral("C"));
     qunsetenv("CORVANE_UI_READY_MARKER");
+    // No session bus, so no desktop portal: the form falls back to Qt's own folder dialog, which these
+    // tests drive. (The portal has a test of its own, portal_chooser_test.)
+    qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArrayLiteral("unix:path=/nonexistent/corvane-no-bus"));
     qunsetenv("CORVANE_UI_WAIT_MS");
     defaultHandler = qInstallMessageHandler(filterMessages);
     QApplication application(argc, argv);

@@ -42,14 +42,13 @@ const std::vector<Variant> variants = {
     {true,
      {480, 440},
      QStringLiteral("完成设置"),
-     QStringLiteral("输入管理员发放的 Access Key，并选择项目目录。远程操作使用你的 macOS 用户权限；"
-                    "项目目录限制文件工具，不是 Shell 沙箱。"),
+     explanationText(true),
      QStringLiteral("Access Key"),
      QStringLiteral("连接")},
     {false,
      {480, 350},
      QStringLiteral("更换 Access Key"),
-     QStringLiteral("更换后，当前远程连接会断开，并重新绑定这台电脑。项目目录设置保持不变。"),
+     explanationText(false),
      QStringLiteral("新的 Access Key"),
      QStringLiteral("更换")},
 };

@@ -50,7 +50,7 @@ for package in "${packages[@]}"; do
     state="$(dpkg-query -W -f='${Version} ${Status}' "$package")"
     [ "$state" = "$version install ok installed" ] || fail "$package: $state"
 done
-for path in /usr/bin/corvane-tray /usr/bin/corvane-demo /usr/share/corvane-tray/CorvaneTemplate.png \
+for path in /usr/bin/corvane-tray /usr/bin/corvane-demo /usr/share/corvane-tray/CorvaneTemplate.svg \
     /usr/share/corvane-tray/schemas/tray-state.schema.json /usr/share/doc/corvane-tray/protocol.md \
     /usr/share/man/man1/corvane-tray.1.gz /usr/share/man/man1/corvane-demo.1.gz; do
     [ -f "$path" ] || fail "$path is not installed"
