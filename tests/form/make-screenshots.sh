@@ -1,6 +1,6 @@
 #!/bin/bash
-# Makes the form and folder-dialog screenshots in docs/images from the real binary on a private Xvfb
-# display. Run by hand after a change to the form's look; not part of CI.
+# Makes the form and folder-dialog screenshots in docs/images from the real binary on a private desktop
+# (scripts/private-desktop). Run by hand after a change to the form's look; not part of CI.
 #
 #   tests/form/make-screenshots.sh [path/to/corvane-tray] [output directory]
 #
@@ -12,34 +12,30 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
+# The rest runs on a private desktop of its own, which ends with it.
+if [[ -z ${CORVANE_PRIVATE_DESKTOP:-} ]]; then
+    exec "$root/scripts/private-desktop" -- "$(realpath "$0")" "$@"
+fi
 tray=$(realpath "${1:-$root/build/dev/src/app/corvane-tray}")
 output=$(realpath "${2:-$root/docs/images}")
 mkdir -p "$output"
 
 scratch=$(mktemp -d /tmp/corvane-screenshots-XXXXXX)
-xvfb_pid=
 tray_pid=
 cleanup() {
     if [[ -n $tray_pid ]]; then kill "$tray_pid" 2>/dev/null || true; fi
-    if [[ -n $xvfb_pid ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi
     rm -rf "$scratch"
 }
 trap cleanup EXIT
-
-# Xvfb picks a free display and writes its number into the pipe once it accepts clients.
-mkfifo "$scratch/display"
-Xvfb -displayfd 5 -screen 0 1280x800x24 -nolisten tcp 5>"$scratch/display" 2>/dev/null &
-xvfb_pid=$!
-read -r number <"$scratch/display"
 
 # Folders for the dialogs to show, in a home of their own.
 home="$scratch/home"
 projects="$home/Projects"
 mkdir -p "$projects/corvane-agent/"{docs,scripts,src,tests} "$projects/website" "$projects/notes" "$home/Documents"
 
-export DISPLAY=":$number" QT_QPA_PLATFORM=xcb HOME="$home" TMPDIR="$scratch" XDG_RUNTIME_DIR="$scratch"
+export HOME="$home"
 export CORVANE_TRAY_INSTANCE_ID=5555555555555555555555555555555555555555555555555555555555555555
-unset WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME XDG_CURRENT_DESKTOP CORVANE_UI_READY_MARKER
+unset CORVANE_UI_READY_MARKER
 
 # Starts form mode with its pipes on TRAY[0] (events) and TRAY[1] (messages).
 start_form() {
