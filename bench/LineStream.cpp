@@ -2,7 +2,6 @@
 #include "LineStream.h"
 
 #include <stdexcept>
-#include <thread>
 
 namespace corvane::bench {
 namespace {
@@ -49,27 +48,17 @@ double LineStream::microsecondsPerLine(const std::vector<std::string>& lines,
         payload += '\n';
     }
     m_accepted = 0;
-    bool written = false;
     const Clock::time_point start = Clock::now();
-    std::thread writer([this, &payload, &written] { written = m_process.writeStdin(payload); });
-    try {
-        for (std::size_t index = 0; index < lines.size(); ++index) {
-            readAnswer();
-        }
-        if (finished) {
-            finished(m_accepted);
-        }
-    } catch (...) {
-        // A program that stopped reading would keep the writer blocked: end it, so the write fails.
-        m_process.kill();
-        writer.join();
-        throw;
-    }
-    const Clock::time_point end = Clock::now();
-    writer.join();
-    if (!written) {
+    if (!m_process.writeStdin(payload)) {
         throw std::runtime_error("the program stopped reading its input");
     }
+    for (std::size_t index = 0; index < lines.size(); ++index) {
+        readAnswer();
+    }
+    if (finished) {
+        finished(m_accepted);
+    }
+    const Clock::time_point end = Clock::now();
     return microseconds(end - start) / static_cast<double>(lines.size());
 }
 

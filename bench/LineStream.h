@@ -1,7 +1,6 @@
 // Feeds tray-state lines to a running program that answers each line with one event line, and times
-// it: as a stream (everything written at once by a writer thread while this thread reads the answers)
-// or one line at a time (latency from a line written to its answer read). Only writeStdin() is called
-// from the writer thread, on a descriptor this thread never touches meanwhile. One owner thread.
+// it: as a stream (everything written at once; the write takes in the answers as they come, so neither
+// pipe stalls) or one line at a time (latency from a line written to its answer read). One owner thread.
 #pragma once
 
 #include "Process.h"

@@ -1,12 +1,11 @@
-// The demo's small pieces: line cutting, the command line, expectations, transcript lines, identities
-// and its private directory.
+// The demo's small pieces: the command line, expectations, transcript lines, identities and the private
+// directory of its launches.
 #include "DemoOptions.h"
 #include "DemoTranscript.h"
 #include "Expectation.h"
 #include "InstanceIdentity.h"
-#include "LineBuffer.h"
-#include "PrivateDirectory.h"
 #include "Transcript.h"
+#include "TrayLauncher.h"
 
 #include <gtest/gtest.h>
 
@@ -20,20 +19,6 @@ namespace corvane::demo {
 namespace {
 
 using nlohmann::json;
-
-TEST(LineBuffer, CutsAtLineFeedsOnlyAndKeepsTheRestForLater)
-{
-    LineBuffer buffer;
-    buffer.append("one\r\ntw");
-    EXPECT_EQ(buffer.takeLine(), "one\r");
-    EXPECT_EQ(buffer.takeLine(), std::nullopt);
-    buffer.append("o\n\nthree");
-    EXPECT_EQ(buffer.takeLine(), "two");
-    EXPECT_EQ(buffer.takeLine(), "");
-    EXPECT_EQ(buffer.takeLine(), std::nullopt);
-    EXPECT_EQ(buffer.takeRest(), "three");
-    EXPECT_EQ(buffer.takeRest(), std::nullopt);
-}
 
 std::optional<DemoOptions> parse(std::vector<const char*> arguments)
 {
@@ -134,16 +119,27 @@ TEST(InstanceIdentity, IsSixtyFourLowercaseHexDigitsAndFreshEachTime)
     EXPECT_NE(first, second);
 }
 
-TEST(PrivateDirectory, IsOwnerOnlyAndGoesWithItsContents)
+TEST(TrayLauncher, EachLaunchGetsItsOwnMarkerInAnOwnerOnlyDirectoryThatGoesWithItsContents)
 {
     std::filesystem::path kept;
     {
-        const PrivateDirectory directory("corvane-demo-test");
-        kept = directory.path();
+        TrayLauncher launcher("/x/corvane-tray");
+        kept = launcher.directory();
         EXPECT_EQ(std::filesystem::status(kept).permissions() & std::filesystem::perms::all,
                   std::filesystem::perms::owner_all);
+        const TrayLauncher::Launch first = launcher.prepare("form", {"form", "--smoke"}, {{"EXTRA", "1"}});
+        const TrayLauncher::Launch second = launcher.prepare("form", {"form"});
+        EXPECT_EQ(first.argv, (std::vector<std::string>{"/x/corvane-tray", "form", "--smoke"}));
+        EXPECT_EQ(first.marker.parent_path(), kept);
+        EXPECT_NE(first.marker, second.marker);
+        EXPECT_EQ(first.environment.value(QStringLiteral("CORVANE_UI_READY_MARKER")).toStdString(),
+                  first.marker.string());
+        EXPECT_EQ(first.environment.value(QStringLiteral("CORVANE_TRAY_INSTANCE_ID")).toStdString(),
+                  launcher.identity());
+        EXPECT_EQ(first.environment.value(QStringLiteral("EXTRA")), QStringLiteral("1"));
+        EXPECT_FALSE(second.environment.contains(QStringLiteral("EXTRA")));
         std::filesystem::create_directory(kept / "inner");
-        std::ofstream(kept / "inner" / "marker") << "1.5\n";
+        std::ofstream(first.marker) << "1.5\n";
     }
     EXPECT_FALSE(std::filesystem::exists(kept));
 }

@@ -4,7 +4,6 @@
 // with a non-zero status and leave no process behind.
 #include "DemoTranscript.h"
 #include "SchemaCheck.h"
-#include "ScratchDirectory.h"
 #include "TestDesktop.h"
 #include "TrayProgram.h"
 
@@ -207,7 +206,7 @@ protected:
     // A stand-in for corvane-tray: passes the self-test, reports ready, then runs `rest`.
     std::string fakeTray(const std::string& rest)
     {
-        const fs::path program = m_scratch.path() / "fake-tray";
+        const fs::path program = pathOf(m_scratch) / "fake-tray";
         std::ofstream(program) << "#!/bin/sh\n"
                                   "case \"$*\" in *--self-test*) echo '{\"event\":\"self-test\",\"passed\":true}'; "
                                   "exit 0;; esac\n"
@@ -217,7 +216,7 @@ protected:
         return program.string();
     }
 
-    ScratchDirectory m_scratch{"corvane-demo-failure"};
+    QTemporaryDir m_scratch;
 };
 
 TEST_F(DemoFailure, AnEventThatDoesNotComeInTimeFailsTheRunAndEndsEveryChild)
@@ -252,7 +251,7 @@ TEST_F(DemoFailure, AnUnexpectedEventFailsTheRun)
 TEST_F(DemoFailure, AMissingTrayProgramOrBadArgumentsEndTheDemo)
 {
     const DemoOutcome missing =
-        runDemo({"--unattended", "--tray", (m_scratch.path() / "none").string()}, Environment::inherited());
+        runDemo({"--unattended", "--tray", (pathOf(m_scratch) / "none").string()}, Environment::inherited());
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(noted(missing.transcript, "FAILED: cannot start"));
     EXPECT_FALSE(noted(missing.transcript, "step 1/"));

@@ -1,7 +1,6 @@
 // What an adversarial run tries at the process's launch, offscreen: standard streams closed at launch,
 // a termination request before the handler exists, a lock file that another user planted or that is not
 // a private regular file, and start-up that runs out of descriptors or threads.
-#include "ScratchDirectory.h"
 #include "TrayProgram.h"
 
 #include <gtest/gtest.h>
@@ -93,14 +92,14 @@ class Adversarial : public ::testing::Test {
 protected:
     Process::Options offscreen() const
     {
-        Process::Options options{.environment = offscreenEnvironment(m_identity, m_scratch.path())};
+        Process::Options options{.environment = offscreenEnvironment(m_identity, pathOf(m_scratch))};
         // Tray runs here have no tray host: a short wait, then "tray-not-visible".
         options.environment.set("CORVANE_UI_WAIT_MS", "200");
         return options;
     }
 
-    fs::path formLock() const { return lockPath(m_scratch.path(), m_identity, true); }
-    fs::path trayLock() const { return lockPath(m_scratch.path(), m_identity, false); }
+    fs::path formLock() const { return lockPath(pathOf(m_scratch), m_identity, true); }
+    fs::path trayLock() const { return lockPath(pathOf(m_scratch), m_identity, false); }
 
     // Starts corvane-tray with `arguments` through a shell that first closes descriptor `closed`.
     static Process startWithClosed(int closed, const std::vector<std::string>& arguments, Process::Options options)
@@ -126,14 +125,14 @@ protected:
         return process;
     }
 
-    ScratchDirectory m_scratch{"corvane-adversarial"};
+    QTemporaryDir m_scratch;
     const std::string m_identity = identityOf('5');
 };
 
 TEST_F(Adversarial, StandardStreamsClosedAtLaunchNeverMakeALockFileReceiveOutput)
 {
     Process::Options options = offscreen();
-    options.environment.set("CORVANE_UI_READY_MARKER", (m_scratch.path() / "missing" / "marker").string());
+    options.environment.set("CORVANE_UI_READY_MARKER", (pathOf(m_scratch) / "missing" / "marker").string());
     struct Case {
         int closed;
         std::vector<std::string> arguments;
@@ -254,15 +253,15 @@ TEST_F(Adversarial, LockFileThatIsNotAPrivateFileOfOursIsALockFailureNeverADupli
 
 TEST_F(Adversarial, LockLivesInTheUsersOwnRuntimeDirectoryWhenTmpdirIsUnset)
 {
-    ScratchDirectory runtime("corvane-runtime");
+    QTemporaryDir runtime;
     Process::Options options = offscreen();
     options.environment.unset("TMPDIR");
-    options.environment.set("XDG_RUNTIME_DIR", runtime.path().string());
+    options.environment.set("XDG_RUNTIME_DIR", pathOf(runtime).string());
     options.environment.set("CORVANE_TRAY_INSTANCE_ID", randomIdentity());
     const std::string identity = *options.environment.get("CORVANE_TRAY_INSTANCE_ID");
     Process form = startTray({"form"}, options);
     ASSERT_EQ(nextLine(form), ready);
-    const fs::path lock = lockPath(runtime.path(), identity, true);
+    const fs::path lock = lockPath(pathOf(runtime), identity, true);
     EXPECT_TRUE(fs::is_regular_file(lock));
     EXPECT_EQ(fs::status(lock).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_FALSE(fs::exists(lockPath("/tmp", identity, true)));
@@ -324,7 +323,8 @@ TEST_F(Adversarial, StartUpWithoutRoomForTheReaderThreadFailsWithOneLine)
     // A user id of this test alone, so that no other process counts against its one-task limit.
     const std::string user = std::to_string(40000 + ::getpid() % 20000);
     ASSERT_EQ(
-        ::chown(m_scratch.path().c_str(), static_cast<uid_t>(std::stoi(user)), static_cast<gid_t>(std::stoi(user))), 0);
+        ::chown(pathOf(m_scratch).c_str(), static_cast<uid_t>(std::stoi(user)), static_cast<gid_t>(std::stoi(user))),
+        0);
     Process form({"setpriv", "--reuid=" + user, "--regid=" + user, "--clear-groups", "prlimit", "--nproc=1:1",
                   CORVANE_TRAY_PATH, "form"},
                  offscreen());

@@ -1,7 +1,6 @@
 // Form mode and the folder chooser end to end: the real binary's form messages, their refusals and the
 // events they give, offscreen; the keyboard and the chooser's dialog in the test desktop, driven with
 // xdotool.
-#include "ScratchDirectory.h"
 #include "TestDesktop.h"
 #include "TrayProgram.h"
 
@@ -87,12 +86,12 @@ class FormMode : public ::testing::Test {
 protected:
     Process::Options options() const
     {
-        Process::Options options{.environment = offscreenEnvironment(identityOf('f'), m_scratch.path())};
+        Process::Options options{.environment = offscreenEnvironment(identityOf('f'), pathOf(m_scratch))};
         options.environment.set("CORVANE_UI_READY_MARKER", marker().string());
         return options;
     }
 
-    fs::path marker() const { return m_scratch.path() / "ui-ready"; }
+    fs::path marker() const { return pathOf(m_scratch) / "ui-ready"; }
 
     // A smoke run of form mode; the caller reads its "ready".
     Process startForm() const { return startTray({"form", "--smoke"}, options()); }
@@ -106,7 +105,7 @@ protected:
         EXPECT_EQ(nextLine(form), visible);
     }
 
-    ScratchDirectory m_scratch{"corvane-form"};
+    QTemporaryDir m_scratch;
 };
 
 TEST_F(FormMode, EachModeIsPresentedThenVisibleAndOnlyThenWritesTheMarker)
@@ -385,7 +384,7 @@ TEST_F(FormMode, ChooserSmokeRunReportsOneResultWithoutAFolderAndEnds)
 {
     Process::Options run = options();
     run.input = Process::Stream::Null;
-    run.environment.set("CORVANE_CURRENT_PROJECT_ROOT", m_scratch.path().string());
+    run.environment.set("CORVANE_CURRENT_PROJECT_ROOT", pathOf(m_scratch).string());
     Process chooser = startTray({"choose-folder", "--smoke"}, run);
     const json result = json::parse(nextLine(chooser));
     // Whether an offscreen dialog counts as on screen is the platform's say; the rest is fixed.

@@ -2,8 +2,6 @@
 // unwritable temporary directory, a marker path that is missing, read-only or a symbolic link, the tray
 // host and the session bus going away, controller strings that look like commands or paths, and the
 // Access Key kept off standard error.
-#include "ScratchDirectory.h"
-#include "SessionBus.h"
 #include "TestDesktop.h"
 #include "TrayProgram.h"
 
@@ -12,9 +10,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <regex>
-#include <thread>
 
 namespace corvane::test {
 namespace {
@@ -55,18 +51,6 @@ std::size_t count(const std::string& text, const std::string& needle)
     return found;
 }
 
-// Runs an action when the scope ends, however it ends.
-class AtExit final {
-public:
-    explicit AtExit(std::function<void()> action) : m_action(std::move(action)) {}
-    AtExit(const AtExit&) = delete;
-    AtExit& operator=(const AtExit&) = delete;
-    ~AtExit() { m_action(); }
-
-private:
-    std::function<void()> m_action;
-};
-
 class Hardening : public ::testing::Test {
 protected:
     Process::Options trayOptions(const std::optional<fs::path>& marker = std::nullopt) const
@@ -102,24 +86,12 @@ TEST_F(Hardening, SignalsWhileLinesStreamEachBecomeOneExitRequestAndNoReplyIsLos
     m_desktop.startHost(CORVANE_TEST_HOST_PATH);
     std::optional<Process> slot;
     Process& tray = startVisibleTray(slot, trayOptions());
-    // The writer thread is the only user of the tray's standard input; this thread reads its output.
-    std::thread writer([&tray] {
-        std::string batch;
-        for (int index = 0; index < lines; ++index) {
-            batch += stateLine(statuses[index % statuses.size()], "Row " + std::to_string(index));
-            if (batch.size() > 16384 || index + 1 == lines) {
-                tray.writeStdin(batch);
-                batch.clear();
-            }
-        }
-    });
-    // A failed assertion returns early: the tray is killed so that the writer's writes fail, and joined.
-    const AtExit joinWriter([&tray, &writer] {
-        if (writer.joinable()) {
-            tray.kill();
-            writer.join();
-        }
-    });
+    std::string input;
+    for (int index = 0; index < lines; ++index) {
+        input += stateLine(statuses[index % statuses.size()], "Row " + std::to_string(index));
+    }
+    // The lines go out a batch between two replies read, so they stream while the signals come.
+    std::string_view unwritten = input;
     // One signal at a time: a second SIGTERM sent before the first was handled may merge with it in the
     // kernel, which would say nothing about the process.
     int sent = 0;
@@ -130,6 +102,10 @@ TEST_F(Hardening, SignalsWhileLinesStreamEachBecomeOneExitRequestAndNoReplyIsLos
         if (sent == exits && sent < signals) {
             ASSERT_EQ(::kill(tray.pid(), SIGTERM), 0);
             ++sent;
+        }
+        if (!unwritten.empty()) {
+            ASSERT_TRUE(tray.writeStdin(unwritten.substr(0, 16384)));
+            unwritten.remove_prefix(std::min<std::size_t>(unwritten.size(), 16384));
         }
         const std::optional<std::string> line = tray.readLine(patience);
         ASSERT_TRUE(line) << "no reply after " << applied << " states and " << exits << " exits";
@@ -142,7 +118,6 @@ TEST_F(Hardening, SignalsWhileLinesStreamEachBecomeOneExitRequestAndNoReplyIsLos
             ASSERT_LE(applied, lines) << *line;
         }
     }
-    writer.join();
     EXPECT_TRUE(inOrder);
     EXPECT_EQ(sent, signals);
     expectCleanEnd(tray);
@@ -228,16 +203,16 @@ TEST_F(Hardening, TrayHostThatDisappearsAndComesBackGetsTheItemAgain)
 
 TEST_F(Hardening, SessionBusThatGoesAwayDoesNotStopTheProcess)
 {
-    // A bus of this test's own, so that it can be ended while the tray runs.
-    std::optional<SessionBus> bus(std::in_place);
+    // The bus of a second desktop, so that it can be ended while the tray runs on this one's display.
+    std::optional<TestDesktop> other(std::in_place);
     Process::Options options = trayOptions();
-    options.environment.set("DBUS_SESSION_BUS_ADDRESS", bus->address());
+    options.environment.set("DBUS_SESSION_BUS_ADDRESS", other->environment().get("DBUS_SESSION_BUS_ADDRESS").value());
     std::optional<TestHost> host(std::in_place, CORVANE_TEST_HOST_PATH, options.environment);
     std::optional<Process> slot;
     Process& tray = startVisibleTray(slot, options);
     expectApplied(tray, "ready");
     const pid_t hostPid = host->process().pid();
-    bus.reset();
+    other.reset();
     // The host loses the bus too; whatever it does, it is ended by its PID.
     host->process().kill();
     ASSERT_TRUE(host->process().wait(patience)) << hostPid;
@@ -294,10 +269,10 @@ class OffscreenHardening : public ::testing::Test {
 protected:
     Process::Options offscreen() const
     {
-        return {.environment = offscreenEnvironment(identityOf('e'), m_scratch.path())};
+        return {.environment = offscreenEnvironment(identityOf('e'), pathOf(m_scratch))};
     }
 
-    ScratchDirectory m_scratch{"corvane-hardening"};
+    QTemporaryDir m_scratch;
 };
 
 TEST_F(OffscreenHardening, UnwritableTemporaryDirectoryIsALockFailure)

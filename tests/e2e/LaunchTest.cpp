@@ -1,6 +1,5 @@
 // The launch path of the real binary: self-test, identity refusals, the instance lock, the display
 // session check.
-#include "ScratchDirectory.h"
 #include "TrayProgram.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +22,7 @@ class Launch : public ::testing::Test {
 protected:
     Process::Options offscreen(const std::string& identity) const
     {
-        return {.environment = offscreenEnvironment(identity, m_scratch.path())};
+        return {.environment = offscreenEnvironment(identity, pathOf(m_scratch))};
     }
 
     // Runs to the end with standard input at end of file; answers {status, stdout, stderr}.
@@ -43,9 +42,9 @@ protected:
         return outcome;
     }
 
-    bool scratchEmpty() const { return fs::is_empty(m_scratch.path()); }
+    bool scratchEmpty() const { return fs::is_empty(pathOf(m_scratch)); }
 
-    ScratchDirectory m_scratch{"corvane-launch"};
+    QTemporaryDir m_scratch;
     const std::string m_identity = identityOf('a');
 };
 
@@ -55,7 +54,7 @@ TEST_F(Launch, SelfTestNeedsNothingAndCreatesNothing)
          std::vector<std::vector<std::string>>{{"--self-test"}, {"form", "--self-test", "choose-folder", "--smoke"}}) {
         Process::Options options;
         options.environment = Environment();
-        options.environment.set("TMPDIR", m_scratch.path().string());
+        options.environment.set("TMPDIR", pathOf(m_scratch).string());
         const Outcome outcome = runToEnd(arguments, options);
         EXPECT_EQ(outcome.output, "{\"event\":\"self-test\",\"passed\":true}\n");
         EXPECT_EQ(outcome.errors, "");
@@ -135,7 +134,7 @@ TEST_F(Launch, LockIsReleasedWhenItsHolderDies)
 
 TEST_F(Launch, StaleLockFileIsReusedWithItsPermissions)
 {
-    const fs::path lock = lockPath(m_scratch.path(), m_identity, true);
+    const fs::path lock = lockPath(pathOf(m_scratch), m_identity, true);
     std::ofstream(lock).close();
     fs::permissions(lock, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     Process process = startTray({"form"}, offscreen(m_identity));
@@ -149,14 +148,14 @@ TEST_F(Launch, NewLockFileIsOwnerOnly)
 {
     Process process = startTray({"form"}, offscreen(m_identity));
     ASSERT_EQ(nextLine(process), R"({"event":"ready"})");
-    EXPECT_EQ(fs::status(lockPath(m_scratch.path(), m_identity, true)).permissions() & fs::perms::all,
+    EXPECT_EQ(fs::status(lockPath(pathOf(m_scratch), m_identity, true)).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(Launch, SymlinkAtTheLockPathIsRefusedAndNotFollowed)
 {
-    const fs::path target = m_scratch.path() / "victim";
-    fs::create_symlink(target, lockPath(m_scratch.path(), m_identity, false));
+    const fs::path target = pathOf(m_scratch) / "victim";
+    fs::create_symlink(target, lockPath(pathOf(m_scratch), m_identity, false));
     const Outcome outcome = runToEnd({}, offscreen(m_identity));
     EXPECT_EQ(outcome.errors, lockFailure);
     EXPECT_EQ(outcome.output, "");
@@ -166,11 +165,11 @@ TEST_F(Launch, SymlinkAtTheLockPathIsRefusedAndNotFollowed)
 
 TEST_F(Launch, DirectoryAtTheLockPathOrMissingTemporaryDirectoryIsALockFailure)
 {
-    fs::create_directory(lockPath(m_scratch.path(), m_identity, true));
+    fs::create_directory(lockPath(pathOf(m_scratch), m_identity, true));
     EXPECT_EQ(runToEnd({"form"}, offscreen(m_identity)).errors, lockFailure);
 
     Process::Options missing = offscreen(m_identity);
-    missing.environment.set("TMPDIR", (m_scratch.path() / "missing").string());
+    missing.environment.set("TMPDIR", (pathOf(m_scratch) / "missing").string());
     const Outcome outcome = runToEnd({}, missing);
     EXPECT_EQ(outcome.errors, lockFailure);
     EXPECT_EQ(outcome.status, 1);
@@ -180,7 +179,7 @@ TEST_F(Launch, LockDescriptorIsClosedOnExec)
 {
     Process process = startTray({"form"}, offscreen(m_identity));
     ASSERT_EQ(nextLine(process), R"({"event":"ready"})");
-    const fs::path lock = lockPath(m_scratch.path(), m_identity, true);
+    const fs::path lock = lockPath(pathOf(m_scratch), m_identity, true);
     const fs::path descriptors = "/proc/" + std::to_string(process.pid()) + "/fd";
     int found = 0;
     for (const fs::directory_entry& entry : fs::directory_iterator(descriptors)) {

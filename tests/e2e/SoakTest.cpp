@@ -8,14 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <mutex>
-#include <thread>
+#include <utility>
 
 namespace corvane::test {
 namespace {
@@ -121,14 +119,14 @@ protected:
         ASSERT_FALSE(HasFailure());
     }
 
-    // Writes `count` lines made by `make` from a thread of their own while this thread reads and checks a
-    // reply per line, so neither pipe can fill up and stall the other side. Answers how many replies
-    // differed from the expected ones (the first is reported).
+    // Writes `count` lines made by `make` while reading and checking a reply per line: each write takes in
+    // the replies that come meanwhile, so neither pipe can fill up and stall the other side. Answers how
+    // many replies differed from the expected ones (the first is reported).
     //
     // Every state also becomes D-Bus signals to the host. The process keeps its own bus traffic in step
     // with the bus, but the host (which reports every signal) is slower still, and the bus queues for it.
     // So unless `paced` is false, the host is asked for a dump every `segment` lines (its reply comes after
-    // every signal sent before it), and the writer stays at most `window` lines ahead of the last answered
+    // every signal sent before it), and the lines written stay at most `window` ahead of the last answered
     // dump. Ends with the host up to date.
     std::size_t stream(std::size_t count, const std::function<std::pair<std::string, std::string>(std::size_t)>& make,
                        bool paced = true)
@@ -136,55 +134,38 @@ protected:
         constexpr std::size_t segment = 1024;
         const std::size_t window = paced ? 4 * segment : count;
         Process& tray = *m_tray;
-        std::mutex mutex;
-        std::condition_variable progress;
-        std::size_t confirmed = 0;
-        bool abandoned = false;
-        std::thread writer([&] {
+        std::size_t written = 0;
+        // Writes the lines before `end` not written yet, in batches of 64 KiB; false when the tray stops reading.
+        const auto writeUpTo = [&](std::size_t end) {
             std::string batch;
-            std::size_t allowed = window;
-            const auto flush = [&tray, &batch] {
-                const bool written = batch.empty() || tray.writeStdin(batch);
-                batch.clear();
-                return written;
-            };
-            for (std::size_t index = 0; index < count; ++index) {
-                if (index >= allowed) {
-                    if (!flush()) {
-                        return;
-                    }
-                    std::unique_lock lock(mutex);
-                    progress.wait(lock, [&] { return abandoned || index < confirmed + window; });
-                    if (abandoned) {
-                        return;
-                    }
-                    allowed = confirmed + window;
-                }
-                batch += make(index).first;
-                if (batch.size() >= 65536 && !flush()) {
-                    return;
+            for (; written < std::min(end, count); ++written) {
+                batch += make(written).first;
+                if (batch.size() >= 65536 && !tray.writeStdin(std::exchange(batch, {}))) {
+                    return false;
                 }
             }
-            flush();
-        });
+            return batch.empty() || tray.writeStdin(batch);
+        };
         std::size_t mismatches = 0;
+        std::size_t confirmed = 0;
         std::size_t barrier = 0;
         bool barrierSent = false;
         const auto awaitBarrier = [&](std::chrono::milliseconds timeout) {
-            const bool answered = awaitHostDump(timeout);
-            if (answered) {
-                {
-                    const std::lock_guard lock(mutex);
-                    confirmed = barrier;
-                }
-                progress.notify_one();
-                barrierSent = false;
+            if (!awaitHostDump(timeout)) {
+                return false;
             }
-            return answered;
+            confirmed = barrier;
+            barrierSent = false;
+            return true;
         };
         for (std::size_t index = 0; index < count; ++index) {
-            if (barrierSent && index >= confirmed + window && !awaitBarrier(patience)) {
+            if (index >= written && barrierSent && !awaitBarrier(patience)) {
                 ADD_FAILURE() << "the host did not answer a dump";
+                tray.kill();
+                break;
+            }
+            if (!writeUpTo(confirmed + window)) {
+                ADD_FAILURE() << "the tray stopped reading at line " << written;
                 tray.kill();
                 break;
             }
@@ -208,12 +189,6 @@ protected:
         if (barrierSent) {
             EXPECT_TRUE(awaitBarrier(patience));
         }
-        {
-            const std::lock_guard lock(mutex);
-            abandoned = true;
-        }
-        progress.notify_one();
-        writer.join();
         EXPECT_TRUE(m_desktop.host().process().writeStdin("dump\n"));
         EXPECT_TRUE(awaitHostDump(patience));
         return mismatches;

@@ -5,6 +5,8 @@
 #include "Process.h"
 #include "TestDesktop.h"
 
+#include <QTemporaryDir>
+
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -17,6 +19,12 @@ using namespace std::chrono_literals;
 
 // Long enough for a loaded machine; a passing test never waits this long.
 constexpr std::chrono::milliseconds patience = 20s;
+
+// The path of a scratch directory (QTemporaryDir: private, and removed with everything in it).
+inline std::filesystem::path pathOf(const QTemporaryDir& directory)
+{
+    return directory.path().toStdString();
+}
 
 // A valid identity made of one repeated digit.
 std::string identityOf(char digit);

@@ -1,21 +1,21 @@
 #!/usr/bin/env bash
-# Makes the tray screenshots in docs/images/ (run by hand after a build; not part of CI): a virtual
-# display with an XEmbed tray (trayer), the tray item showing a sample state, and its open menu.
+# Makes the tray screenshots in docs/images/ (run by hand after a build; not part of CI): a private
+# desktop (scripts/private-desktop) with an XEmbed tray (trayer), the tray item showing a sample state, and
+# its open menu.
 # Usage: tests/e2e/tray-screenshots.sh [build-dir]
 set -euo pipefail
+self="$(realpath "$0")"
 cd "$(dirname "$0")/../.."
+# The rest runs on a private desktop of its own, which ends with it.
+if [ -z "${CORVANE_PRIVATE_DESKTOP:-}" ]; then
+    exec scripts/private-desktop --screen 800x500x24 -- "$self" "$@"
+fi
 build="${1:-build/dev}"
 out=docs/images
 pids=()
 cleanup() { for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done; }
 trap cleanup EXIT
 
-exec {displayfd}<> <(:)
-Xvfb -displayfd "$displayfd" -screen 0 800x500x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-read -r -u "$displayfd" number
-export DISPLAY=":$number" QT_QPA_PLATFORM=xcb
-unset DBUS_SESSION_BUS_ADDRESS
 xsetroot -solid '#3b4252' 2>/dev/null || true
 trayer --edge top --align right --widthtype request --height 28 --tint 0xe5e9f0 --alpha 0 --transparent true >/dev/null 2>&1 &
 pids+=($!)

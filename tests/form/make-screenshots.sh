@@ -1,6 +1,6 @@
 #!/bin/bash
-# Makes the pictures in docs/images from the real binary on a private Xvfb display. Run by hand after a
-# change to the form's or the icon's look; not part of CI.
+# Makes the pictures in docs/images from the real binary on a private desktop (scripts/private-desktop).
+# Run by hand after a change to the form's or the icon's look; not part of CI.
 #
 #   tests/form/make-screenshots.sh [build directory] [output directory]
 #
@@ -16,26 +16,22 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/../.." && pwd)
+# The rest runs on a private desktop of its own, which ends with it.
+if [[ -z ${CORVANE_PRIVATE_DESKTOP:-} ]]; then
+    exec "$root/scripts/private-desktop" -- "$(realpath "$0")" "$@"
+fi
 build=$(realpath "${1:-$root/build/dev}")
 tray="$build/src/app/corvane-tray"
 output=$(realpath "${2:-$root/docs/images}")
 mkdir -p "$output"
 
 scratch=$(mktemp -d /tmp/corvane-screenshots-XXXXXX)
-pids=()
 tray_pid=
 cleanup() {
     if [[ -n $tray_pid ]]; then kill "$tray_pid" 2>/dev/null || true; fi
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     rm -rf "$scratch"
 }
 trap cleanup EXIT
-
-# Xvfb picks a free display and writes its number into the pipe once it accepts clients.
-mkfifo "$scratch/display"
-Xvfb -displayfd 5 -screen 0 1280x800x24 -nolisten tcp 5>"$scratch/display" 2>/dev/null &
-pids+=($!)
-read -r number <"$scratch/display"
 
 # Folders for the dialogs to show, in a home of their own.
 home="$scratch/home"
@@ -69,7 +65,6 @@ BackgroundNormal=61,174,233
 ForegroundNormal=252,252,252
 SCHEME
 
-export DISPLAY=":$number" QT_QPA_PLATFORM=xcb TMPDIR="$scratch" XDG_RUNTIME_DIR="$scratch"
 export CORVANE_TRAY_INSTANCE_ID=5555555555555555555555555555555555555555555555555555555555555555
 unset WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME XDG_CURRENT_DESKTOP KDE_SESSION_VERSION CORVANE_UI_READY_MARKER
 # No session bus: no desktop portal, so the form's choose button opens Qt's own dialog.

@@ -7,6 +7,8 @@
 #   tests/package/installed-runs.sh WORK
 set -euo pipefail
 work="$1"
+# The runs keep their lock files in WORK/tmp, where the package test looks for them afterwards.
+export TMPDIR="$work/tmp"
 pids=()
 cleanup() {
     local pid

@@ -63,7 +63,7 @@ line="$(env -i /usr/bin/corvane-tray --self-test)" || fail "the self-test ended 
 echo "   > $line"
 
 mkdir -m 0700 "$work/tmp"
-TMPDIR="$work/tmp" scripts/private-desktop --host build/release/tests/desktop/corvane-test-host -- \
+scripts/private-desktop --host build/release/tests/desktop/corvane-test-host --host-log "$work/host.log" -- \
     tests/package/installed-runs.sh "$work"
 
 # The runs kept everything in their own TMPDIR: the instance locks (which the program leaves in place by

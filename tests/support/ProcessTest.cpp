@@ -1,12 +1,14 @@
 // Tests of Process with small shell children: output lines, exit status, environment, stdin, signals and
-// clean-up. Runs on the test thread.
+// clean-up, and the child's end with the thread that started it. Runs on the test thread.
 #include "Process.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <optional>
 #include <signal.h>
-#include <system_error>
+#include <stdexcept>
+#include <thread>
 
 namespace corvane::test {
 namespace {
@@ -85,8 +87,15 @@ TEST(Process, DestructionKillsAndReapsTheChild)
 
 TEST(Process, ProgramsThatCannotRunThrow)
 {
-    EXPECT_THROW(Process({"/nonexistent/program"}), std::system_error);
-    EXPECT_THROW(Process({"corvane-no-such-program"}), std::system_error);
+    EXPECT_THROW(Process({"/nonexistent/program"}), std::runtime_error);
+    EXPECT_THROW(Process({"corvane-no-such-program"}), std::runtime_error);
+}
+
+TEST(Process, AChildGetsSigtermWhenTheThreadThatStartedItEnds)
+{
+    std::optional<Process> child;
+    std::thread([&child] { child.emplace(std::vector<std::string>{"cat"}); }).join();
+    EXPECT_EQ(child->wait(timeout), 128 + SIGTERM);
 }
 
 } // namespace

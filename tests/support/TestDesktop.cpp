@@ -1,21 +1,53 @@
-// Assembles a private desktop for one test. Owner's thread only.
+// Runs scripts/private-desktop and reads the desktop it reports. Owner's thread only.
 #include "TestDesktop.h"
 
 #include <stdexcept>
 
 namespace corvane::test {
+namespace {
 
-TestDesktop::TestDesktop() : m_scratch("corvane-desktop")
+using namespace std::chrono_literals;
+
+Process::Options desktopOptions()
 {
-    for (const char* name : {"runtime", "tmp", "files"}) {
-        std::filesystem::create_directory(m_scratch.path() / name);
-        std::filesystem::permissions(m_scratch.path() / name, std::filesystem::perms::owner_all);
+    Process::Options options;
+    options.errors = Process::Stream::Inherit;
+    return options;
+}
+
+} // namespace
+
+TestDesktop::TestDesktop() : m_desktop({CORVANE_PRIVATE_DESKTOP}, desktopOptions())
+{
+    // "export NAME=value", "unset NAME" and "pid NAME PID" lines, then "ready".
+    for (;;) {
+        const std::optional<std::string> line = m_desktop.readLine(30s);
+        if (!line) {
+            throw std::runtime_error("the private desktop did not come up");
+        }
+        if (*line == "ready") {
+            return;
+        }
+        if (line->starts_with("export ")) {
+            const std::size_t equals = line->find('=');
+            m_environment.set(line->substr(7, equals - 7), line->substr(equals + 1));
+        } else if (line->starts_with("unset ")) {
+            m_environment.unset(line->substr(6));
+        }
     }
+}
+
+TestDesktop::~TestDesktop()
+{
+    m_host.reset();
+    // The desktop ends what it started once its input closes; the Process kills it if it does not end.
+    m_desktop.closeStdin();
+    m_desktop.wait(10s);
 }
 
 TestHost& TestDesktop::startHost(const std::string& program)
 {
-    return m_host.emplace(program, environment());
+    return m_host.emplace(program, m_environment);
 }
 
 TestHost& TestDesktop::host()
@@ -24,27 +56,6 @@ TestHost& TestDesktop::host()
         throw std::logic_error("the test host was not started");
     }
     return *m_host;
-}
-
-Environment TestDesktop::environment() const
-{
-    Environment environment = Environment::inherited();
-    environment.set("DISPLAY", m_display.display());
-    environment.set("DBUS_SESSION_BUS_ADDRESS", m_bus.address());
-    environment.set("QT_QPA_PLATFORM", "xcb");
-    environment.set("XDG_RUNTIME_DIR", (m_scratch.path() / "runtime").string());
-    environment.set("TMPDIR", (m_scratch.path() / "tmp").string());
-    for (const char* name : {"WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP", "XDG_SESSION_TYPE", "DESKTOP_SESSION",
-                             "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID", "QT_QPA_PLATFORMTHEME"}) {
-        environment.unset(name);
-    }
-    // Debian's libxkbcommon-x11 hands strndup an atom name without a terminator. When the name ends its
-    // reply buffer, ASan's strndup interceptor reports a read past it in every sanitized Qt program on
-    // X11; that code is not ours, so sanitized runs on the desktop leave strndup alone.
-    if (const std::optional<std::string> sanitizer = environment.get("ASAN_OPTIONS")) {
-        environment.set("ASAN_OPTIONS", *sanitizer + ":intercept_strndup=0");
-    }
-    return environment;
 }
 
 } // namespace corvane::test

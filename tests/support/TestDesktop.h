@@ -1,12 +1,13 @@
-// One private desktop for an end-to-end test: a virtual X display, a session bus, fresh runtime and
-// temporary directories and, once started, the test tray host. Not copyable or movable; one owner thread.
+// One private desktop for an end-to-end test: scripts/private-desktop (a virtual X display, a session bus,
+// fresh runtime and temporary directories), scratch space for the test's files and, once started, the
+// test tray host, driven over its standard input and output. Not copyable or movable; one owner thread.
 #pragma once
 
 #include "Environment.h"
-#include "ScratchDirectory.h"
-#include "SessionBus.h"
+#include "Process.h"
 #include "TestHost.h"
-#include "VirtualDisplay.h"
+
+#include <QTemporaryDir>
 
 #include <filesystem>
 #include <optional>
@@ -16,7 +17,10 @@ namespace corvane::test {
 
 class TestDesktop final {
 public:
+    // Throws std::runtime_error when the desktop does not come up.
     TestDesktop();
+    // Ends the host, then the desktop: everything it started is ended by its PID.
+    ~TestDesktop();
 
     // Starts the host on this desktop's bus and waits until it owns the watcher name. Programs that should
     // see a tray must start after this.
@@ -24,17 +28,17 @@ public:
     // Throws std::logic_error before startHost.
     TestHost& host();
 
-    // This process's environment with DISPLAY, DBUS_SESSION_BUS_ADDRESS, QT_QPA_PLATFORM=xcb and this
-    // desktop's XDG_RUNTIME_DIR and TMPDIR; variables naming another desktop session are removed, and
-    // ASan's strict string checks are off.
-    Environment environment() const;
+    // This process's environment with the variables the desktop names (DISPLAY, DBUS_SESSION_BUS_ADDRESS,
+    // QT_QPA_PLATFORM=xcb, its own XDG_RUNTIME_DIR and TMPDIR, ...) and without those naming another
+    // desktop session.
+    Environment environment() const { return m_environment; }
     // Scratch space for the test's own files, removed with the desktop.
-    std::filesystem::path directory() const { return m_scratch.path() / "files"; }
+    std::filesystem::path directory() const { return m_files.path().toStdString(); }
 
 private:
-    ScratchDirectory m_scratch;
-    VirtualDisplay m_display;
-    SessionBus m_bus;
+    QTemporaryDir m_files;
+    Process m_desktop;
+    Environment m_environment = Environment::inherited();
     std::optional<TestHost> m_host;
 };
 

@@ -1,7 +1,7 @@
 // Client side of the test host's line protocol. Owner's thread only.
 #include "TestHost.h"
 
-#include "Deadline.h"
+#include <QDeadlineTimer>
 
 #include <algorithm>
 #include <stdexcept>
@@ -16,6 +16,11 @@ Process::Options hostOptions(const Environment& environment)
     Process::Options options{environment};
     options.errors = Process::Stream::Inherit;
     return options;
+}
+
+std::chrono::milliseconds remaining(const QDeadlineTimer& deadline)
+{
+    return std::chrono::milliseconds(deadline.remainingTime());
 }
 
 bool isEvent(const nlohmann::json& message, std::string_view name)
@@ -51,8 +56,8 @@ nlohmann::json TestHost::request(std::string_view line, std::chrono::millisecond
     if (!m_process.writeStdin(std::string(line) + '\n')) {
         throw std::runtime_error("corvane-test-host no longer reads commands");
     }
-    const Deadline deadline(timeout);
-    while (std::optional<nlohmann::json> message = nextMessage(deadline.remaining())) {
+    const QDeadlineTimer deadline(timeout);
+    while (std::optional<nlohmann::json> message = nextMessage(remaining(deadline))) {
         if (message->contains("reply")) {
             return *message;
         }
@@ -80,8 +85,8 @@ bool TestHost::awaitEvent(std::string_view name, std::chrono::milliseconds timeo
         m_events.erase(kept);
         return true;
     }
-    const Deadline deadline(timeout);
-    while (std::optional<nlohmann::json> message = nextMessage(deadline.remaining())) {
+    const QDeadlineTimer deadline(timeout);
+    while (std::optional<nlohmann::json> message = nextMessage(remaining(deadline))) {
         if (isEvent(*message, name)) {
             return true;
         }
@@ -94,8 +99,8 @@ bool TestHost::awaitEvent(std::string_view name, std::chrono::milliseconds timeo
 
 std::optional<nlohmann::json> TestHost::nextMessage(std::chrono::milliseconds timeout)
 {
-    const Deadline deadline(timeout);
-    while (std::optional<std::string> line = m_process.readLine(deadline.remaining())) {
+    const QDeadlineTimer deadline(timeout);
+    while (std::optional<std::string> line = m_process.readLine(remaining(deadline))) {
         nlohmann::json message = nlohmann::json::parse(*line, nullptr, false);
         if (message.is_object()) {
             return message;

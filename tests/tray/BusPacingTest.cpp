@@ -4,7 +4,7 @@
 #include "tray/BusPacing.h"
 
 #include "InputChannelFixture.h"
-#include "SessionBus.h"
+#include "TestDesktop.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -61,8 +61,8 @@ INSTANTIATE_TEST_SUITE_P(ItemConnections, BusPacingTest, ::testing::Values("self
 
 int main(int argc, char** argv)
 {
-    const corvane::test::SessionBus bus;
-    ::setenv("DBUS_SESSION_BUS_ADDRESS", bus.address().c_str(), 1);
+    const corvane::test::TestDesktop desktop;
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", desktop.environment().get("DBUS_SESSION_BUS_ADDRESS").value().c_str(), 1);
     QCoreApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

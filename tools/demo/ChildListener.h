@@ -1,5 +1,5 @@
-// What the event loop reports about its children: each line a child writes, and its end once everything
-// it wrote has been reported. Called on the loop's thread, from inside EventLoop::run.
+// What a ChildProcess reports: each line the child writes, and its end once everything it wrote has been
+// reported. Called from the Qt event loop, on the thread that started the child.
 #pragma once
 
 #include <string>
@@ -14,7 +14,7 @@ public:
 
     virtual void onOutputLine(ChildProcess& child, const std::string& line) = 0;
     virtual void onErrorLine(ChildProcess& child, const std::string& line) = 0;
-    // `status` as ChildProcess::status() tells it. The child is dropped when this returns.
+    // `status` as ChildProcess::status() tells it.
     virtual void onExit(ChildProcess& child, int status) = 0;
 };
 

@@ -1,236 +1,96 @@
-// Spawning, feeding, reading and reaping one child. Owner's thread only.
+// Starting, feeding, reading and ending one child. Its thread only.
 #include "ChildProcess.h"
 
-#include <array>
-#include <cerrno>
 #include <csignal>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
-#include <system_error>
+#include <stdexcept>
+#include <sys/prctl.h>
 #include <unistd.h>
-#include <utility>
 
 namespace corvane::demo {
-namespace {
-
-[[noreturn]] void throwErrno(int error, const std::string& what)
-{
-    throw std::system_error(error, std::generic_category(), what);
-}
-
-void closeDescriptor(int& fd)
-{
-    if (fd >= 0) {
-        ::close(fd);
-        fd = -1;
-    }
-}
-
-// Both ends of one pipe, closed on destruction unless taken.
-struct Pipe {
-    std::array<int, 2> ends{-1, -1};
-
-    Pipe()
-    {
-        if (::pipe2(ends.data(), O_CLOEXEC) != 0) {
-            throwErrno(errno, "pipe2");
-        }
-    }
-    Pipe(const Pipe&) = delete;
-    Pipe& operator=(const Pipe&) = delete;
-    ~Pipe()
-    {
-        closeDescriptor(ends[0]);
-        closeDescriptor(ends[1]);
-    }
-    int take(std::size_t end) { return std::exchange(ends[end], -1); }
-};
-
-// The spawn attributes and file actions for one child, released on destruction.
-struct SpawnSetup {
-    posix_spawn_file_actions_t actions{};
-    posix_spawnattr_t attributes{};
-
-    SpawnSetup(int input, int output, int errors)
-    {
-        posix_spawn_file_actions_init(&actions);
-        posix_spawnattr_init(&attributes);
-        posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, errors, STDERR_FILENO);
-        // This process ignores SIGPIPE; an ignored signal would stay ignored across exec.
-        sigset_t defaults;
-        sigemptyset(&defaults);
-        sigaddset(&defaults, SIGPIPE);
-        posix_spawnattr_setsigdefault(&attributes, &defaults);
-        sigset_t none;
-        sigemptyset(&none);
-        posix_spawnattr_setsigmask(&attributes, &none);
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-    }
-    SpawnSetup(const SpawnSetup&) = delete;
-    SpawnSetup& operator=(const SpawnSetup&) = delete;
-    ~SpawnSetup()
-    {
-        posix_spawn_file_actions_destroy(&actions);
-        posix_spawnattr_destroy(&attributes);
-    }
-};
-
-std::vector<char*> pointers(std::vector<std::string>& strings)
-{
-    std::vector<char*> result;
-    result.reserve(strings.size() + 1);
-    for (std::string& text : strings) {
-        result.push_back(text.data());
-    }
-    result.push_back(nullptr);
-    return result;
-}
-
-void setNonBlocking(int fd)
-{
-    if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK) != 0) {
-        throwErrno(errno, "fcntl");
-    }
-}
-
-} // namespace
 
 ChildProcess::ChildProcess(std::string name, const std::vector<std::string>& argv,
-                           const std::vector<std::string>& environment)
-    : m_name(std::move(name))
+                           const QProcessEnvironment& environment, ChildListener& listener)
+    : m_name(std::move(name)), m_listener(listener)
 {
     if (argv.empty()) {
         throw std::invalid_argument("a child needs a program");
     }
-    Pipe input;
-    Pipe output;
-    Pipe errors;
-    std::vector<std::string> arguments = argv;
-    std::vector<std::string> variables = environment;
-    const std::vector<char*> argumentPointers = pointers(arguments);
-    const std::vector<char*> variablePointers = pointers(variables);
-    SpawnSetup setup(input.ends[0], output.ends[1], errors.ends[1]);
-    pid_t pid = -1;
-    const int error = ::posix_spawnp(&pid, argumentPointers[0], &setup.actions, &setup.attributes,
-                                     argumentPointers.data(), variablePointers.data());
-    if (error != 0) {
-        throwErrno(error, "cannot start " + argv.front());
+    QStringList arguments;
+    for (auto argument = argv.begin() + 1; argument != argv.end(); ++argument) {
+        arguments.append(QString::fromStdString(*argument));
     }
-    m_pid = pid;
-    m_pidFd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
-    if (m_pidFd < 0) {
-        const int openError = errno;
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
-        throwErrno(openError, "pidfd_open");
+    setProgram(QString::fromStdString(argv.front()));
+    setArguments(arguments);
+    setProcessEnvironment(environment);
+    const pid_t parent = ::getpid();
+    setChildProcessModifier([parent] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        // The demo may have died before the line above.
+        if (::getppid() != parent) {
+            ::_exit(127);
+        }
+    });
+    connect(this, &QProcess::readyReadStandardOutput, this, [this] { reportLines(StandardOutput, false); });
+    connect(this, &QProcess::readyReadStandardError, this, [this] { reportLines(StandardError, false); });
+    connect(this, &QProcess::finished, this, &ChildProcess::onFinished);
+    // A write error is the child no longer reading its input; QProcess closes the pipe, without SIGPIPE.
+    connect(this, &QProcess::errorOccurred, this,
+            [this](ProcessError error) { m_inputOpen = m_inputOpen && error != WriteError; });
+    start();
+    if (!waitForStarted()) {
+        throw std::runtime_error("cannot start " + argv.front() + ": " + errorString().toStdString());
     }
-    m_input = input.take(1);
-    m_output = output.take(0);
-    m_errors = errors.take(0);
-    setNonBlocking(m_output);
-    setNonBlocking(m_errors);
+    m_pid = static_cast<pid_t>(processId());
 }
 
 ChildProcess::~ChildProcess()
 {
-    closeDescriptor(m_input);
-    closeDescriptor(m_output);
-    closeDescriptor(m_errors);
-    if (!m_status) {
-        ::kill(m_pid, SIGKILL);
-        while (::waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) {
-        }
+    // Nothing is reported from here on.
+    disconnect(this, nullptr, nullptr, nullptr);
+    if (state() != NotRunning) {
+        kill();
+        waitForFinished(-1);
     }
-    closeDescriptor(m_pidFd);
 }
 
 bool ChildProcess::send(std::string_view line)
 {
-    if (m_input < 0) {
+    if (!inputOpen()) {
         return false;
     }
-    std::string bytes(line);
-    bytes += '\n';
-    std::string_view rest = bytes;
-    while (!rest.empty()) {
-        const ssize_t written = ::write(m_input, rest.data(), rest.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            // EPIPE: the child has closed its input or ended (SIGPIPE is ignored in this process).
-            closeDescriptor(m_input);
-            return false;
-        }
-        rest.remove_prefix(static_cast<std::size_t>(written));
-    }
+    write(line.data(), static_cast<qint64>(line.size()));
+    write("\n", 1);
     return true;
 }
 
 void ChildProcess::closeInput()
 {
-    closeDescriptor(m_input);
+    m_inputOpen = false;
+    closeWriteChannel();
 }
 
-std::vector<std::string> ChildProcess::readLines(Stream stream)
+void ChildProcess::reportLines(ProcessChannel channel, bool atEnd)
 {
-    int& fd = stream == Stream::Output ? m_output : m_errors;
-    LineBuffer& buffer = stream == Stream::Output ? m_outputLines : m_errorLines;
-    std::vector<std::string> lines;
-    bool atEnd = fd < 0;
-    std::array<char, 4096> chunk{};
-    while (!atEnd) {
-        const ssize_t count = ::read(fd, chunk.data(), chunk.size());
-        if (count > 0) {
-            buffer.append(std::string_view(chunk.data(), static_cast<std::size_t>(count)));
-        } else if (count < 0 && errno == EINTR) {
-            continue;
-        } else if (count < 0 && errno == EAGAIN) {
-            break;
-        } else {
-            atEnd = true;
-        }
+    setReadChannel(channel);
+    const auto report = [this, channel](const QByteArray& line) {
+        channel == StandardOutput ? m_listener.onOutputLine(*this, line.toStdString())
+                                  : m_listener.onErrorLine(*this, line.toStdString());
+    };
+    while (canReadLine()) {
+        report(readLine().chopped(1));
     }
-    while (std::optional<std::string> line = buffer.takeLine()) {
-        lines.push_back(std::move(*line));
+    if (atEnd && bytesAvailable() > 0) {
+        report(readAll());
     }
-    if (atEnd) {
-        closeDescriptor(fd);
-        if (std::optional<std::string> rest = buffer.takeRest()) {
-            lines.push_back(std::move(*rest));
-        }
-    }
-    return lines;
 }
 
-bool ChildProcess::reap()
+void ChildProcess::onFinished(int exitCode, ExitStatus exitStatus)
 {
-    if (m_status) {
-        return true;
-    }
-    int status = 0;
-    pid_t reaped = 0;
-    do {
-        reaped = ::waitpid(m_pid, &status, WNOHANG);
-    } while (reaped < 0 && errno == EINTR);
-    if (reaped != m_pid) {
-        return false;
-    }
-    m_status = WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
-    closeDescriptor(m_pidFd);
-    return true;
-}
-
-void ChildProcess::kill()
-{
-    // Until it is reaped the child's PID cannot be reused, so this reaches the child or its zombie.
-    if (!m_status) {
-        ::kill(m_pid, SIGKILL);
-    }
+    // QProcess has read both pipes to their end before this.
+    reportLines(StandardOutput, true);
+    reportLines(StandardError, true);
+    m_status = exitStatus == CrashExit ? 128 + exitCode : exitCode;
+    m_listener.onExit(*this, *m_status);
 }
 
 } // namespace corvane::demo

@@ -1,8 +1,10 @@
 // The controller's session: launching and sending, reading each child's lines, and ending. Its
-// reactions to the events are in ControllerReactions.cpp. Main thread, inside EventLoop callbacks.
+// reactions to the events are in ControllerReactions.cpp. Main thread, inside the event loop.
 #include "Controller.h"
 
-#include <system_error>
+#include <QCoreApplication>
+
+#include <stdexcept>
 
 namespace corvane::demo {
 namespace {
@@ -26,10 +28,26 @@ std::string Controller::stringMember(const nlohmann::json& line, const char* key
     return found != line.end() && found->is_string() ? found->get<std::string>() : std::string();
 }
 
-Controller::Controller(Settings settings, EventLoop& loop, Transcript& transcript)
-    : m_settings(std::move(settings)), m_loop(loop), m_transcript(transcript), m_launcher(m_settings.trayProgram)
+Controller::Controller(Settings settings, Transcript& transcript)
+    : m_settings(std::move(settings)), m_transcript(transcript), m_launcher(m_settings.trayProgram)
 {
     m_model.projectRoot = m_settings.projectRoot;
+    for (QTimer* timer : {&m_connectTimer, &m_verifyTimer, &m_stopTimer}) {
+        timer->setSingleShot(true);
+    }
+    m_connectTimer.callOnTimeout([this] {
+        m_model.status = TrayModel::Status::Ready;
+        m_transcript.note("connected");
+        showState();
+    });
+    m_verifyTimer.callOnTimeout([this] { verifyKey(m_submittedKey); });
+    m_stopTimer.callOnTimeout([this] {
+        for (ChildProcess* child : running()) {
+            m_transcript.note(child->name() + ": did not end in time; killing pid " + std::to_string(child->pid()));
+            child->kill();
+            m_failed = true;
+        }
+    });
 }
 
 void Controller::start()
@@ -57,40 +75,60 @@ bool Controller::launch(const std::string& name, const std::vector<std::string>&
     if (m_stopping) {
         return false;
     }
-    try {
-        TrayLauncher::Launch launched = m_launcher.launch(name, arguments, extra);
-        m_markers[name] = launched.marker;
-        const ChildProcess& child = m_loop.adopt(std::move(launched.child), *this);
-        std::vector<std::string> argv = {std::filesystem::path(m_launcher.program()).filename().string()};
-        argv.insert(argv.end(), arguments.begin(), arguments.end());
-        m_transcript.note(name + ": started " + joined(argv) + " (pid " + std::to_string(child.pid()) + ")");
-        return true;
-    } catch (const std::system_error& error) {
-        fail(error.what());
-        return false;
-    }
+    TrayLauncher::Launch launched = m_launcher.prepare(name, arguments, extra);
+    m_markers[name] = launched.marker;
+    std::vector<std::string> shown = {std::filesystem::path(m_launcher.program()).filename().string()};
+    shown.insert(shown.end(), arguments.begin(), arguments.end());
+    return adopt(name, launched.argv, launched.environment, std::move(shown));
 }
 
 bool Controller::startHelper(const std::string& name, const std::vector<std::string>& argv)
 {
-    if (m_stopping) {
+    if (m_stopping || !adopt(name, argv, TrayLauncher::inheritedEnvironment(), argv)) {
         return false;
     }
+    m_helpers.insert(name);
+    return true;
+}
+
+bool Controller::adopt(const std::string& name, const std::vector<std::string>& argv,
+                       const QProcessEnvironment& environment, std::vector<std::string> shown)
+{
     try {
         const ChildProcess& child =
-            m_loop.adopt(std::make_unique<ChildProcess>(name, argv, TrayLauncher::inheritedEnvironment()), *this);
-        m_helpers.insert(name);
-        m_transcript.note(name + ": started " + joined(argv) + " (pid " + std::to_string(child.pid()) + ")");
+            *m_children.emplace_back(std::make_unique<ChildProcess>(name, argv, environment, *this));
+        m_transcript.note(name + ": started " + joined(shown) + " (pid " + std::to_string(child.pid()) + ")");
         return true;
-    } catch (const std::system_error& error) {
+    } catch (const std::runtime_error& error) {
         fail(error.what());
         return false;
     }
 }
 
+ChildProcess* Controller::find(const std::string& name) const
+{
+    for (auto child = m_children.rbegin(); child != m_children.rend(); ++child) {
+        if ((*child)->name() == name && !(*child)->ended()) {
+            return child->get();
+        }
+    }
+    return nullptr;
+}
+
+std::vector<ChildProcess*> Controller::running() const
+{
+    std::vector<ChildProcess*> result;
+    for (const std::unique_ptr<ChildProcess>& child : m_children) {
+        if (!child->ended()) {
+            result.push_back(child.get());
+        }
+    }
+    return result;
+}
+
 bool Controller::send(const std::string& name, const std::string& line)
 {
-    ChildProcess* child = m_loop.find(name);
+    ChildProcess* child = find(name);
     if (!child || !child->inputOpen()) {
         return false;
     }
@@ -104,23 +142,13 @@ void Controller::finish()
         return;
     }
     m_stopping = true;
-    for (const std::optional<EventLoop::TimerId>& timer : {m_connectTimer, m_verifyTimer}) {
-        if (timer) {
-            m_loop.cancel(*timer);
-        }
-    }
+    m_connectTimer.stop();
+    m_verifyTimer.stop();
     m_transcript.note("closing the input of every child");
-    for (ChildProcess* child : m_loop.children()) {
+    for (ChildProcess* child : running()) {
         child->closeInput();
     }
-    m_stopTimer = m_loop.after(m_settings.stopTimeout, [this] {
-        m_stopTimer.reset();
-        for (ChildProcess* child : m_loop.children()) {
-            m_transcript.note(child->name() + ": did not end in time; killing pid " + std::to_string(child->pid()));
-            child->kill();
-            m_failed = true;
-        }
-    });
+    m_stopTimer.start(m_settings.stopTimeout);
     endWhenAllEnded();
 }
 
@@ -135,14 +163,10 @@ void Controller::fail(const std::string& reason)
 
 void Controller::endWhenAllEnded()
 {
-    if (!m_stopping || !m_loop.children().empty()) {
-        return;
+    if (m_stopping && running().empty()) {
+        m_stopTimer.stop();
+        QCoreApplication::quit();
     }
-    if (m_stopTimer) {
-        m_loop.cancel(*m_stopTimer);
-        m_stopTimer.reset();
-    }
-    m_loop.quit();
 }
 
 void Controller::onOutputLine(ChildProcess& child, const std::string& line)

@@ -1,20 +1,22 @@
 // The demo's controller, acting as Corvane's own: it runs the self-test, starts the tray, sends tray
 // states, answers menu picks (pause and resume, the Access Key form, the folder chooser, quit), checks
 // submitted keys and ends every child by closing its input. Children are named in the transcript:
-// "check" (self-test), "tray", "form", "folder", and "snap" for snapshot helpers. Runs on the main
-// thread inside the EventLoop's callbacks.
+// "check" (self-test), "tray", "form", "folder", and "snap" for snapshot helpers. Quits the Qt event loop
+// once the session has ended. Main thread, inside the event loop.
 #pragma once
 
 #include "ChildListener.h"
+#include "ChildProcess.h"
 #include "ControllerObserver.h"
-#include "EventLoop.h"
 #include "Transcript.h"
 #include "TrayLauncher.h"
 #include "TrayModel.h"
 
+#include <QTimer>
+
 #include <chrono>
 #include <map>
-#include <optional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -38,7 +40,7 @@ public:
         std::chrono::milliseconds stopTimeout{10000};
     };
 
-    Controller(Settings settings, EventLoop& loop, Transcript& transcript);
+    Controller(Settings settings, Transcript& transcript);
 
     void setObserver(ControllerObserver* observer) { m_observer = observer; }
     // Starts the self-test; the tray follows when it passes.
@@ -50,7 +52,7 @@ public:
     bool startHelper(const std::string& name, const std::vector<std::string>& argv);
 
     // Ends the session in order: every child's input is closed, children that do not end in time are
-    // killed, and the loop quits once all have ended.
+    // killed, and the event loop quits once all have ended.
     void finish();
     // finish(), and the session counts as failed.
     void fail(const std::string& reason);
@@ -65,6 +67,14 @@ public:
 private:
     bool launch(const std::string& name, const std::vector<std::string>& arguments,
                 const std::map<std::string, std::string>& extra = {});
+    // Starts child `name`, noting `shown` as its command line; false (and the session fails) when it
+    // cannot be started.
+    bool adopt(const std::string& name, const std::vector<std::string>& argv, const QProcessEnvironment& environment,
+               std::vector<std::string> shown);
+    // The most recently started child called `name` that has not ended, or null.
+    ChildProcess* find(const std::string& name) const;
+    // Every child that has not ended, oldest first.
+    std::vector<ChildProcess*> running() const;
     std::vector<std::string> modeArguments(const char* mode) const;
     void onTrayEvent(const std::string& event, const nlohmann::json& line);
     void onFormEvent(const std::string& event, const nlohmann::json& line);
@@ -80,11 +90,12 @@ private:
     static std::string stringMember(const nlohmann::json& line, const char* key);
 
     Settings m_settings;
-    EventLoop& m_loop;
     Transcript& m_transcript;
     ControllerObserver* m_observer = nullptr;
     TrayLauncher m_launcher;
     TrayModel m_model;
+    // Kept after they end: a child ends inside its own signal.
+    std::vector<std::unique_ptr<ChildProcess>> m_children;
     std::map<std::string, std::filesystem::path> m_markers;
     // Names of children that are helpers, not corvane-tray: their lines are no events.
     std::set<std::string> m_helpers;
@@ -92,9 +103,10 @@ private:
     bool m_stopping = false;
     bool m_failed = false;
     bool m_childFailed = false;
-    std::optional<EventLoop::TimerId> m_connectTimer;
-    std::optional<EventLoop::TimerId> m_verifyTimer;
-    std::optional<EventLoop::TimerId> m_stopTimer;
+    std::string m_submittedKey;
+    QTimer m_connectTimer;
+    QTimer m_verifyTimer;
+    QTimer m_stopTimer;
 };
 
 } // namespace corvane::demo

@@ -1,6 +1,6 @@
 // The controller's reactions to each child's events: tray states and menu actions, the Access Key
 // form and its answers, the folder chooser, and the UI marker check. Part of Controller (Controller.h).
-// Main thread, inside EventLoop callbacks.
+// Main thread, inside the event loop.
 #include "Controller.h"
 
 #include <fstream>
@@ -30,12 +30,7 @@ void Controller::onTrayEvent(const std::string& event, const json& line)
         m_trayVisible = true;
         checkMarker("tray");
         showState();
-        m_connectTimer = m_loop.after(m_settings.connectDelay, [this] {
-            m_connectTimer.reset();
-            m_model.status = TrayModel::Status::Ready;
-            m_transcript.note("connected");
-            showState();
-        });
+        m_connectTimer.start(m_settings.connectDelay);
     } else if (event == "protocol-error" && stringMember(line, "reason") == "tray-not-visible") {
         fail("no tray host showed the item in time (CORVANE_UI_WAIT_MS)");
     } else if (event == "protocol-error") {
@@ -73,7 +68,7 @@ void Controller::onMenuAction(const std::string& action)
 
 void Controller::openForm()
 {
-    if (m_loop.find("form") || m_loop.find("folder")) {
+    if (find("form") || find("folder")) {
         m_transcript.note("the form or the folder chooser is already open");
         return;
     }
@@ -82,7 +77,7 @@ void Controller::openForm()
 
 void Controller::chooseFolder()
 {
-    if (m_loop.find("form") || m_loop.find("folder")) {
+    if (find("form") || find("folder")) {
         m_transcript.note("the form or the folder chooser is already open");
         return;
     }
@@ -99,14 +94,11 @@ void Controller::onFormEvent(const std::string& event, const json& line)
         checkMarker("form");
     } else if (event == "submit") {
         send("form", compact(formResult("busy", "正在验证 Access Key…")));
-        const std::string key = stringMember(line, "accessKey");
-        m_verifyTimer = m_loop.after(m_settings.verifyDelay, [this, key] {
-            m_verifyTimer.reset();
-            verifyKey(key);
-        });
+        m_submittedKey = stringMember(line, "accessKey");
+        m_verifyTimer.start(m_settings.verifyDelay);
     } else if (event == "cancel") {
         m_transcript.note("the form was closed");
-        if (ChildProcess* form = m_loop.find("form")) {
+        if (ChildProcess* form = find("form")) {
             form->closeInput();
         }
     } else if (event == "protocol-error" && stringMember(line, "reason") == "form-not-visible") {

@@ -1,15 +1,17 @@
-// Stepping through the unattended scenario. Main thread, inside EventLoop callbacks.
+// Stepping through the unattended scenario. Main thread, inside the event loop.
 #include "SmokeDriver.h"
 
 #include <algorithm>
 
 namespace corvane::demo {
 
-SmokeDriver::SmokeDriver(std::vector<SmokeStep> steps, Settings settings, Controller& controller, EventLoop& loop,
+SmokeDriver::SmokeDriver(std::vector<SmokeStep> steps, Settings settings, Controller& controller,
                          Transcript& transcript)
-    : m_steps(std::move(steps)), m_settings(std::move(settings)), m_controller(controller), m_loop(loop),
-      m_transcript(transcript)
-{}
+    : m_steps(std::move(steps)), m_settings(std::move(settings)), m_controller(controller), m_transcript(transcript)
+{
+    m_timer.setSingleShot(true);
+    m_timer.callOnTimeout([this] { timedOut(); });
+}
 
 void SmokeDriver::start()
 {
@@ -22,7 +24,7 @@ void SmokeDriver::start()
 void SmokeDriver::beginStep()
 {
     if (complete()) {
-        disarm();
+        m_timer.stop();
         m_transcript.note("unattended scenario complete");
         return;
     }
@@ -100,27 +102,19 @@ void SmokeDriver::met(const Expectation* expectation)
 
 void SmokeDriver::arm()
 {
-    disarm();
-    m_timer = m_loop.after(m_settings.timeout, [this] {
-        m_timer.reset();
-        std::string missing;
-        const std::vector<Expectation>& expected = m_steps[m_step].expected;
-        for (std::size_t index = 0; index < expected.size(); ++index) {
-            if (!m_met[index]) {
-                missing += (missing.empty() ? "" : ", ") + expected[index].describe();
-            }
-        }
-        m_controller.fail("timed out after " + std::to_string(m_settings.timeout.count()) + " ms waiting for " +
-                          missing);
-    });
+    m_timer.start(m_settings.timeout);
 }
 
-void SmokeDriver::disarm()
+void SmokeDriver::timedOut()
 {
-    if (m_timer) {
-        m_loop.cancel(*m_timer);
-        m_timer.reset();
+    std::string missing;
+    const std::vector<Expectation>& expected = m_steps[m_step].expected;
+    for (std::size_t index = 0; index < expected.size(); ++index) {
+        if (!m_met[index]) {
+            missing += (missing.empty() ? "" : ", ") + expected[index].describe();
+        }
     }
+    m_controller.fail("timed out after " + std::to_string(m_settings.timeout.count()) + " ms waiting for " + missing);
 }
 
 } // namespace corvane::demo

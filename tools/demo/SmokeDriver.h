@@ -1,16 +1,16 @@
 // Plays the user in an unattended run: performs each step's action and checks that the expected events
 // follow, in order per child, each within the timeout. An unexpected event or a timeout fails the
-// controller's session. Main thread, inside EventLoop callbacks.
+// controller's session. Main thread, inside the event loop.
 #pragma once
 
 #include "Controller.h"
 #include "ControllerObserver.h"
-#include "EventLoop.h"
 #include "SmokeStep.h"
 #include "Transcript.h"
 
+#include <QTimer>
+
 #include <chrono>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,8 +24,7 @@ public:
         std::string snapshotCommand;
     };
 
-    SmokeDriver(std::vector<SmokeStep> steps, Settings settings, Controller& controller, EventLoop& loop,
-                Transcript& transcript);
+    SmokeDriver(std::vector<SmokeStep> steps, Settings settings, Controller& controller, Transcript& transcript);
 
     // Begins the first step; call after Controller::start.
     void start();
@@ -40,17 +39,18 @@ private:
     // The first expectation of the current step for `child` that is not met yet, or null.
     const Expectation* next(const std::string& child) const;
     void met(const Expectation* expectation);
+    // Restarts the timeout of the current step.
     void arm();
-    void disarm();
+    // The timeout passed: the session fails, naming what did not come.
+    void timedOut();
 
     std::vector<SmokeStep> m_steps;
     Settings m_settings;
     Controller& m_controller;
-    EventLoop& m_loop;
     Transcript& m_transcript;
     std::size_t m_step = 0;
     std::vector<bool> m_met;
-    std::optional<EventLoop::TimerId> m_timer;
+    QTimer m_timer;
 };
 
 } // namespace corvane::demo

@@ -1,14 +1,15 @@
 // corvane-demo: a small controller that runs corvane-tray children through a realistic session and
 // prints every line they exchange. Interactive on a desktop; unattended (smoke runs driven by the demo
-// itself) with --unattended or without a display. Single-threaded: one poll() loop.
+// itself) with --unattended or without a display. Single-threaded: the Qt event loop.
 #include "Controller.h"
 #include "DemoOptions.h"
-#include "EventLoop.h"
 #include "SmokeDriver.h"
 #include "SmokeScenario.h"
 #include "Transcript.h"
 
-#include <csignal>
+#include <QCoreApplication>
+#include <QTimer>
+
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -34,27 +35,29 @@ std::string defaultTrayProgram()
 int run(const DemoOptions& options)
 {
     Transcript transcript(std::cout);
-    EventLoop loop;
     Controller::Settings settings;
     settings.trayProgram = options.trayProgram;
     settings.smoke = options.unattended;
     settings.projectRoot = std::filesystem::current_path().string();
     settings.stopTimeout = options.timeout;
-    Controller controller(settings, loop, transcript);
+    Controller controller(settings, transcript);
     std::optional<SmokeDriver> driver;
     if (options.unattended) {
         driver.emplace(smokeScenario(!options.snapshotCommand.empty()),
-                       SmokeDriver::Settings{options.timeout, options.snapshotCommand}, controller, loop, transcript);
+                       SmokeDriver::Settings{options.timeout, options.snapshotCommand}, controller, transcript);
         controller.setObserver(&*driver);
     } else {
         transcript.note("use the tray menu: 暂停/继续, 设置 Access Key… (the right key is " +
                         std::string(demoAccessKey) + "), 选择项目目录…, 退出");
     }
-    controller.start();
-    if (driver) {
-        driver->start();
-    }
-    loop.run();
+    // From inside the loop, so that a session that ends at once still quits it.
+    QTimer::singleShot(0, [&controller, &driver] {
+        controller.start();
+        if (driver) {
+            driver->start();
+        }
+    });
+    QCoreApplication::exec();
     const bool passed = controller.exitStatus() == 0 && (!driver || driver->complete());
     transcript.note(passed ? "done: every child ended with status 0" : "done, with failures");
     return passed ? 0 : 1;
@@ -64,8 +67,6 @@ int run(const DemoOptions& options)
 
 int main(int argc, char** argv)
 {
-    // A child that stops reading must not end the demo: writes then fail with EPIPE.
-    std::signal(SIGPIPE, SIG_IGN);
     DemoOptions options;
     try {
         options = parseDemoOptions({argv + 1, static_cast<std::size_t>(argc > 0 ? argc - 1 : 0)}, defaultTrayProgram());
@@ -78,6 +79,7 @@ int main(int argc, char** argv)
         return 0;
     }
     options.unattended = options.unattended || chooseUnattended(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
+    const QCoreApplication application(argc, argv);
     try {
         return run(options);
     } catch (const std::exception& error) {
