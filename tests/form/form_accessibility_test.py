@@ -19,6 +19,9 @@ import threading
 import time
 import unittest
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from glib_wait import pump_until  # noqa: E402
+
 TRAY = None
 PATIENCE = 20.0
 # Characters that appear in no text of the form, so that any of them in an event came from the key.
@@ -26,30 +29,17 @@ KEY = "Zq7x9Jw3"
 
 
 class Desktop:
-    """Xvfb, a private session bus and the accessibility bus, each ended by its process id."""
+    """The accessibility bus on the private desktop, ended by its process id."""
 
     def __init__(self):
         self.scratch = tempfile.mkdtemp(prefix="corvane-a11y-")
         self.processes = []
-        read_end, write_end = os.pipe()
-        self.start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24", "-nolisten", "tcp"],
-                   pass_fds=[write_end], stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as display:
-            number = display.readline().strip()
-        bus = self.start(["dbus-daemon", "--session", "--nofork", "--print-address=1"], stdout=subprocess.PIPE,
-                         stderr=subprocess.DEVNULL, text=True)
-        address = bus.stdout.readline().strip()
-        if not number or not address:
-            raise RuntimeError("the test desktop did not come up")
-        self.environment = dict(os.environ, DISPLAY=":" + number, DBUS_SESSION_BUS_ADDRESS=address,
-                                XDG_RUNTIME_DIR=self.scratch, TMPDIR=self.scratch, HOME=self.scratch)
+        # The private desktop this runs on (scripts/private-desktop) gives the display and the session bus.
+        self.environment = dict(os.environ, XDG_RUNTIME_DIR=self.scratch, TMPDIR=self.scratch, HOME=self.scratch)
         for name in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORMTHEME", "XDG_CURRENT_DESKTOP", "CORVANE_UI_READY_MARKER"):
             self.environment.pop(name, None)
         self.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=self.environment,
                    stderr=subprocess.DEVNULL)
-        # pyatspi finds the accessibility bus through the session bus of this process.
-        os.environ.update(DISPLAY=self.environment["DISPLAY"], DBUS_SESSION_BUS_ADDRESS=address)
 
     def start(self, argv, **options):
         process = subprocess.Popen(argv, **options)
@@ -70,18 +60,6 @@ class Desktop:
 
 DESKTOP = None
 pyatspi = None
-GLib = None
-
-
-def pump_until(condition, what):
-    """Runs the AT-SPI client's main loop until condition() holds; fails after PATIENCE seconds."""
-    context = GLib.MainContext.default()
-    deadline = time.monotonic() + PATIENCE
-    while not condition():
-        if time.monotonic() > deadline:
-            raise AssertionError("timed out waiting for " + what)
-        if not context.iteration(False):
-            time.sleep(0.005)
 
 
 class Form:
@@ -282,13 +260,12 @@ class FormAccessibility(unittest.TestCase):
 
 
 def main():
-    global TRAY, DESKTOP, pyatspi, GLib
+    global TRAY, DESKTOP, pyatspi
     TRAY = os.path.abspath(sys.argv.pop(1))
     DESKTOP = Desktop()
     try:
         import pyatspi as client
-        from gi.repository import GLib as loop
-        pyatspi, GLib = client, loop
+        pyatspi = client
         unittest.main(verbosity=2)
     finally:
         DESKTOP.close()

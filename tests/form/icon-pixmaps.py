@@ -20,7 +20,10 @@ import zlib
 import dbus
 import dbus.service
 from dbus.mainloop.glib import DBusGMainLoop
-from gi.repository import GLib
+from gi.repository import GLib  # noqa: F401 (the main loop dbus-python runs on)
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from glib_wait import pump_until  # noqa: E402
 
 WATCHER = "org.kde.StatusNotifierWatcher"
 ITEM = "org.kde.StatusNotifierItem"
@@ -41,16 +44,6 @@ INTROSPECTION = """<node>
   <method name="GetAll"><arg type="s" direction="in"/><arg type="a{sv}" direction="out"/></method>
  </interface>
 </node>"""
-
-
-def pump_until(condition, what, patience=20.0):
-    context = GLib.MainContext.default()
-    deadline = time.monotonic() + patience
-    while not condition():
-        if time.monotonic() > deadline:
-            raise SystemExit("timed out waiting for " + what)
-        if not context.iteration(False):
-            time.sleep(0.005)
 
 
 class Watcher(dbus.service.Object):
@@ -103,11 +96,10 @@ def main():
     tray, output = sys.argv[1], sys.argv[2]
     scale = sys.argv[3] if len(sys.argv) > 3 else "1"
     os.makedirs(output, exist_ok=True)
-    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"], stdout=subprocess.PIPE,
-                           stderr=subprocess.DEVNULL, text=True)
     process = None
     try:
-        address = bus.stdout.readline().strip()
+        # The private desktop this runs on (scripts/private-desktop) gives the session bus.
+        address = os.environ["DBUS_SESSION_BUS_ADDRESS"]
         DBusGMainLoop(set_as_default=True)
         connection = dbus.bus.BusConnection(address)
         name = dbus.service.BusName(WATCHER, connection)
@@ -139,8 +131,6 @@ def main():
         if process:
             process.stdin.close()
             process.wait(20)
-        bus.terminate()
-        bus.wait(20)
 
 
 if __name__ == "__main__":

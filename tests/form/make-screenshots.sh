@@ -68,6 +68,7 @@ SCHEME
 export CORVANE_TRAY_INSTANCE_ID=5555555555555555555555555555555555555555555555555555555555555555
 unset WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME XDG_CURRENT_DESKTOP KDE_SESSION_VERSION CORVANE_UI_READY_MARKER
 # No session bus: no desktop portal, so the form's choose button opens Qt's own dialog.
+bus_address="$DBUS_SESSION_BUS_ADDRESS"
 unset DBUS_SESSION_BUS_ADDRESS
 
 # Sets the desktop for the next start: light (Qt's own palette) or dark (the KDE scheme).
@@ -204,7 +205,7 @@ echo "chooser said: $(cat "$scratch/chooser.out")"
 # three times without smoothing so that its pixels can be judged. Rows: the statuses on the light panel,
 # then on the dark one; columns: the sizes.
 palette light
-/usr/bin/python3 "$root/tests/form/icon-pixmaps.py" "$tray" "$scratch/icons"
+DBUS_SESSION_BUS_ADDRESS="$bus_address" /usr/bin/python3 "$root/tests/form/icon-pixmaps.py" "$tray" "$scratch/icons"
 tiles=()
 columns=0
 for panel in f2f2f2 202020; do
