@@ -67,7 +67,7 @@ public:
     }
 };
 
-QAccessibleInterface* formInterface(const QString&, QObject* object)
+QAccessibleInterface* formInterface(const QString& /*className*/, QObject* object)
 {
     if (auto* window = qobject_cast<FormWindow*>(object)) {
         return new QAccessibleWidget(window, QAccessible::Window);

@@ -56,10 +56,12 @@ QColor readableOn(const QColor& colour, const QColor& background, double minimum
     }
     // Towards whichever end, black or white, stands further from the background.
     const bool lighter = contrastRatio(Qt::white, background) > contrastRatio(Qt::black, background);
-    float hue = 0, saturation = 0, lightness = 0;
+    float hue = 0;
+    float saturation = 0;
+    float lightness = 0;
     result.getHslF(&hue, &saturation, &lightness);
     for (int step = 0; step < 100 && contrastRatio(result, background) < target; ++step) {
-        lightness = std::clamp(lightness + (lighter ? 0.01f : -0.01f), 0.0f, 1.0f);
+        lightness = std::clamp(lightness + (lighter ? 0.01F : -0.01F), 0.0F, 1.0F);
         result = QColor::fromHslF(hue, saturation, lightness).toRgb();
     }
     return result;

@@ -16,6 +16,8 @@
 #include <QTextLayout>
 #include <QVBoxLayout>
 
+#include <string_view>
+
 namespace corvane {
 namespace {
 
@@ -34,13 +36,13 @@ QLabel* label(const QString& text, bool wrap, QWidget* parent)
 
 // Where the text says whose user rights remote work runs with.
 #if defined(Q_OS_MACOS)
-constexpr char16_t systemName[] = u"macOS";
+constexpr std::u16string_view systemName = u"macOS";
 #elif defined(Q_OS_WIN)
-constexpr char16_t systemName[] = u"Windows";
+constexpr std::u16string_view systemName = u"Windows";
 #elif defined(Q_OS_LINUX)
-constexpr char16_t systemName[] = u"Linux";
+constexpr std::u16string_view systemName = u"Linux";
 #else
-constexpr char16_t systemName[] = u"本机";
+constexpr std::u16string_view systemName = u"本机";
 #endif
 
 // The lines `text` wraps into at `width`, as QLabel wraps it (a line feed ends a line and is kept as a
@@ -82,7 +84,7 @@ QString explanationText(bool setup)
     }
     return QStringLiteral("输入管理员发放的 Access Key，并选择项目目录。远程操作使用你的 %1 "
                           "用户权限；项目目录限制文件工具，不是 Shell 沙箱。")
-        .arg(QString::fromUtf16(systemName));
+        .arg(QString::fromUtf16(systemName.data(), static_cast<qsizetype>(systemName.size())));
 }
 
 FormWindow::FormWindow(bool setup, QWidget* parent) : QWidget(parent, Qt::Window)

@@ -49,7 +49,7 @@ QSize PathLabel::minimumSizeHint() const
     return {0, fontMetrics().lineSpacing() * 2};
 }
 
-void PathLabel::paintEvent(QPaintEvent*)
+void PathLabel::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::WindowText));

@@ -38,7 +38,7 @@ Q_SIGNALS:
 private Q_SLOTS:
     void onResponse(uint response, const QVariantMap& results);
 
-private:
+private: // NOLINT(readability-redundant-access-specifiers): the slot above needs its own section for moc
     void onVersion(QDBusPendingCallWatcher* call, const QString& parentWindow, const QString& startFolder);
     void onOpened(QDBusPendingCallWatcher* call);
     void finish(const QString& folder);

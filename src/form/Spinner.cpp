@@ -37,7 +37,7 @@ void Spinner::setRunning(bool running)
     QAccessible::updateAccessibility(&event);
 }
 
-void Spinner::paintEvent(QPaintEvent*)
+void Spinner::paintEvent(QPaintEvent* /*event*/)
 {
     if (!m_timer.isActive()) {
         return;
@@ -47,7 +47,7 @@ void Spinner::paintEvent(QPaintEvent*)
     painter.translate(width() / 2.0, height() / 2.0);
     QColor colour = palette().color(QPalette::WindowText);
     for (int spoke = 0; spoke < spokes; ++spoke) {
-        colour.setAlphaF(0.15 + 0.85 * ((spoke + spokes - m_step) % spokes) / double(spokes));
+        colour.setAlphaF(static_cast<float>(0.15 + 0.85 * ((spoke + spokes - m_step) % spokes) / double(spokes)));
         painter.setPen(QPen(colour, 1.6, Qt::SolidLine, Qt::RoundCap));
         painter.drawLine(QPointF(0, -3.5), QPointF(0, -7));
         painter.rotate(360.0 / spokes);
