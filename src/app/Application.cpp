@@ -8,7 +8,7 @@
 #include "shell/TerminationRequests.h"
 #include "shell/UiMarker.h"
 #include "tray/BusPacing.h"
-#include "tray/StatusItem.h"
+#include "tray/TrayItem.h"
 #include "tray/TrayPresence.h"
 
 #include <QApplication>
@@ -56,7 +56,7 @@ void Application::launch()
 void Application::buildTray(TrayPath path)
 {
     m_trayPath = path;
-    m_statusItem = new StatusItem(m_events, path, this);
+    m_statusItem = new TrayItem(m_events, path, this);
     m_trayDispatcher = std::make_unique<TrayDispatcher>(*m_statusItem, m_events, m_smoke);
     sendReady();
     // Lines wait in the pipe until the item is confirmed visible, so "tray-visible" comes before any
@@ -88,7 +88,7 @@ void Application::onTrayVisibility(bool visible)
     startReading();
     if (m_trayPath == TrayPath::StatusNotifier) {
         auto* pacing = new BusPacing(m_trayPresence->itemService(), *m_input, this);
-        connect(m_statusItem, &StatusItem::applied, pacing, &BusPacing::stateApplied);
+        connect(m_statusItem, &TrayItem::applied, pacing, &BusPacing::stateApplied);
     }
 }
 

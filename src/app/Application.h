@@ -21,9 +21,9 @@ class AccessKeyForm;
 class FormDispatcher;
 class InputChannel;
 class MainMenu;
-class StatusItem;
 class TerminationRequests;
 class TrayDispatcher;
+class TrayItem;
 class TrayPresence;
 
 class Application final : public QObject {
@@ -60,7 +60,7 @@ private:
     MainMenu* m_mainMenu = nullptr;
     TrayPresence* m_trayPresence = nullptr;
     TrayPath m_trayPath = TrayPath::None;
-    StatusItem* m_statusItem = nullptr;
+    TrayItem* m_statusItem = nullptr;
     AccessKeyForm* m_form = nullptr;
     std::unique_ptr<TrayDispatcher> m_trayDispatcher;
     std::unique_ptr<FormDispatcher> m_formDispatcher;
