@@ -61,7 +61,7 @@ void Application::buildTray(TrayPath path)
     sendReady();
     // Lines wait in the pipe until the item is confirmed visible, so "tray-visible" comes before any
     // reply to them.
-    m_trayPresence->confirmVisible(path);
+    m_trayPresence->confirmVisible(*m_statusItem);
 }
 
 void Application::sendReady()
@@ -87,7 +87,7 @@ void Application::onTrayVisibility(bool visible)
     m_events.emit("tray-visible");
     startReading();
     if (m_trayPath == TrayPath::StatusNotifier) {
-        auto* pacing = new BusPacing(m_trayPresence->itemService(), *m_input, this);
+        auto* pacing = new BusPacing(m_statusItem->busService(), *m_input, this);
         connect(m_statusItem, &TrayItem::applied, pacing, &BusPacing::stateApplied);
     }
 }
