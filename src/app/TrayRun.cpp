@@ -2,7 +2,7 @@
 
 #include "protocol/TrayDispatcher.h"
 #include "tray/BusPacing.h"
-#include "tray/StatusItem.h"
+#include "tray/TrayItem.h"
 #include "tray/TrayPresence.h"
 
 namespace corvane {
@@ -24,13 +24,13 @@ void TrayRun::start()
 void TrayRun::buildTray(TrayPath path)
 {
     m_path = path;
-    m_statusItem = new StatusItem(m_events, path, this);
-    m_dispatcher = std::make_unique<TrayDispatcher>(*m_statusItem, m_events, m_smoke);
-    connect(m_statusItem, &StatusItem::applied, this, &TrayRun::stateApplied);
+    m_item = new TrayItem(m_events, path, this);
+    m_dispatcher = std::make_unique<TrayDispatcher>(*m_item, m_events, m_smoke);
+    connect(m_item, &TrayItem::applied, this, &TrayRun::stateApplied);
     Q_EMIT itemBuilt();
     // Lines wait in the pipe until the item is confirmed visible, so "tray-visible" comes before any
     // reply to them.
-    m_presence->confirmVisible(path);
+    m_presence->confirmVisible(*m_item);
 }
 
 void TrayRun::receive(const std::string& line)
@@ -43,8 +43,8 @@ void TrayRun::receive(const std::string& line)
 void TrayRun::paceInput(InputChannel& input)
 {
     if (m_path == TrayPath::StatusNotifier) {
-        auto* pacing = new BusPacing(m_presence->itemService(), input, this);
-        connect(m_statusItem, &StatusItem::applied, pacing, &BusPacing::stateApplied);
+        auto* pacing = new BusPacing(m_item->busService(), input, this);
+        connect(m_item, &TrayItem::applied, pacing, &BusPacing::stateApplied);
     }
 }
 

@@ -16,7 +16,7 @@ namespace corvane {
 
 class EventSink;
 class InputChannel;
-class StatusItem;
+class TrayItem;
 class TrayDispatcher;
 class TrayPresence;
 
@@ -46,7 +46,7 @@ private:
     const bool m_smoke = false;
     TrayPresence* m_presence = nullptr;
     TrayPath m_path = TrayPath::None;
-    StatusItem* m_statusItem = nullptr;
+    TrayItem* m_item = nullptr;
     std::unique_ptr<TrayDispatcher> m_dispatcher;
 };
 

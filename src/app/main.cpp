@@ -1,5 +1,7 @@
 #include "app/Application.h"
 #include "app/FolderChooser.h"
+#include "app/PlatformPlugins.h"
+#include "app/PlatformStartGuard.h"
 #include "launch/ActivationPolicy.h"
 #include "launch/CoreDumps.h"
 #include "launch/DisplaySession.h"
@@ -18,6 +20,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <unistd.h>
 
@@ -53,6 +56,12 @@ std::string startFailure(int error)
     ::_exit(displayLostStatus);
 }
 
+std::string sessionFailure(ActivationPolicy policy)
+{
+    return "Corvane could not enter a visible macOS application session (policy=" +
+           std::to_string(static_cast<int>(policy)) + ").\n";
+}
+
 // Runs the event loop of a tray-mode or form-mode run.
 int runApplication(const LaunchFlags& flags, const char* programPath, DisplaySession& display)
 {
@@ -61,7 +70,10 @@ int runApplication(const LaunchFlags& flags, const char* programPath, DisplaySes
     // its own options (-platform, -style, ...).
     int qtArgumentCount = 1;
     char* qtArguments[] = {const_cast<char*>(programPath), nullptr};
+    std::optional<PlatformStartGuard> platformStart(std::in_place,
+                                                    sessionFailure(*settleActivationPolicy(flags.mode(), false)));
     QApplication qtApplication(qtArgumentCount, qtArguments);
+    platformStart.reset();
     display.release();
     QApplication::setApplicationName(QStringLiteral("Corvane"));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -120,10 +132,9 @@ int main(int argc, char** argv)
         emit("duplicate");
         return 0;
     }
-    DisplaySession display = DisplaySession::probe();
+    DisplaySession display = DisplaySession::probe(platformPluginPresent);
     if (const auto policy = settleActivationPolicy(flags.mode(), display.available())) {
-        return refuse("Corvane could not enter a visible macOS application session (policy=" +
-                      std::to_string(static_cast<int>(*policy)) + ").\n");
+        return refuse(sessionFailure(*policy));
     }
     if (flags.form) {
         disableCoreDumps();

@@ -3,6 +3,7 @@
 #include "shell/VisibilityWait.h"
 #include "shell/WindowExposure.h"
 #include "tray/StatusNotifierWatcher.h"
+#include "tray/TrayItem.h"
 #include "tray/XEmbedTray.h"
 
 #include <QApplication>
@@ -15,8 +16,9 @@ TrayPresence::TrayPresence(QObject* parent)
     : QObject(parent), m_watcher(new StatusNotifierWatcher(this)), m_xembed(new XEmbedTray(this))
 {
     m_bound.setSingleShot(true);
-    connect(&m_bound, &QTimer::timeout, this, [this] { finish(true); });
+    connect(&m_bound, &QTimer::timeout, this, [this] { finish(false); });
     connect(m_watcher, &StatusNotifierWatcher::changed, this, &TrayPresence::recheck);
+    connect(m_watcher, &StatusNotifierWatcher::itemsKnown, this, &TrayPresence::onItems);
     connect(m_xembed, &XEmbedTray::managerAppeared, this, &TrayPresence::recheck);
 }
 
@@ -27,10 +29,10 @@ void TrayPresence::awaitHost()
     recheck();
 }
 
-void TrayPresence::confirmVisible(TrayPath path)
+void TrayPresence::confirmVisible(TrayItem& item)
 {
-    m_path = path;
-    if (path == TrayPath::XEmbed) {
+    m_item = &item;
+    if (item.path() == TrayPath::XEmbed) {
         auto* exposure = new WindowExposure(xembedIconWindow(), visibilityWaitBound(), this);
         connect(exposure, &WindowExposure::known, this, [this, exposure](bool exposed) {
             exposure->deleteLater();
@@ -38,46 +40,62 @@ void TrayPresence::confirmVisible(TrayPath path)
         });
         return;
     }
+    if (item.path() != TrayPath::StatusNotifier) {
+        Q_EMIT visibilityKnown(false);
+        return;
+    }
     m_waiting = Waiting::Visibility;
     m_bound.start(visibilityWaitBound());
-    recheck();
+    // The watcher's answer to our registration is the moment to look; its signals are another.
+    connect(&item, &TrayItem::registered, m_watcher, &StatusNotifierWatcher::requestItems);
+    m_watcher->requestItems();
 }
 
 TrayPath TrayPresence::availablePath() const
 {
-    if (m_watcher->hostRegistered()) {
+    using State = StatusNotifierWatcher::State;
+    const State watcher = m_watcher->state();
+    if (watcher == State::HostRegistered) {
         return TrayPath::StatusNotifier;
     }
-    return m_xembed->managerPresent() ? TrayPath::XEmbed : TrayPath::None;
-}
-
-bool TrayPresence::itemVisible()
-{
-    if (m_path != TrayPath::StatusNotifier) {
-        return false;
+    if ((watcher == State::Absent || watcher == State::NoHost) && m_xembed->managerPresent()) {
+        return TrayPath::XEmbed;
     }
-    m_itemService = m_watcher->ownItemService();
-    return !m_itemService.isEmpty();
+    return TrayPath::None;
 }
 
 void TrayPresence::recheck()
 {
     if (m_waiting == Waiting::Host && availablePath() != TrayPath::None) {
-        finish(false);
-    } else if (m_waiting == Waiting::Visibility && (m_path == TrayPath::None || itemVisible())) {
-        finish(false);
+        finish(true);
+    } else if (m_waiting == Waiting::Visibility) {
+        m_watcher->requestItems();
     }
 }
 
-void TrayPresence::finish(bool boundPassed)
+void TrayPresence::onItems(const QStringList& items)
+{
+    if (m_waiting != Waiting::Visibility || !m_item) {
+        return;
+    }
+    const QStringList ours = m_item->itemNames();
+    for (const QString& item : items) {
+        // An entry is a bus name, optionally followed by the item's object path.
+        if (ours.contains(item.section(QLatin1Char('/'), 0, 0))) {
+            finish(true);
+            return;
+        }
+    }
+}
+
+void TrayPresence::finish(bool success)
 {
     const Waiting waited = std::exchange(m_waiting, Waiting::Nothing);
     m_bound.stop();
     if (waited == Waiting::Host) {
-        Q_EMIT hostSettled(boundPassed ? TrayPath::None : availablePath());
+        Q_EMIT hostSettled(success ? availablePath() : TrayPath::None);
     } else if (waited == Waiting::Visibility) {
-        // The check that ended the wait has just found (or not) our item: no second call on the bus.
-        Q_EMIT visibilityKnown(!boundPassed && !m_itemService.isEmpty());
+        Q_EMIT visibilityKnown(success);
     }
 }
 

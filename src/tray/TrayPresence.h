@@ -1,25 +1,30 @@
 // Whether the desktop has a tray host, and whether our item really is in it.
 //
-// Qt picks the D-Bus or the XEmbed tray once per process, when the first tray icon is created, and
-// never looks again. After a cold login the shell may come up after us, so the status item is built
-// only once a host is there, or once the wait bound has passed (visibilityWaitBound()).
+// After a cold login the shell may come up after us, so the status item is built only once a host is
+// there, or once the wait bound has passed (visibilityWaitBound()). A host is a StatusNotifierWatcher
+// that reports a registered host (the D-Bus path), or else an XEmbed tray manager (the XEmbed path).
+// The XEmbed path is not taken while a watcher owns its name without having answered: Qt's tray icon
+// asks that watcher with blocking calls when it is created.
 // Visibility is then confirmed truthfully, within the same bound: on the D-Bus path our item is among
 // the watcher's registered items; on the XEmbed path the tray has embedded and exposed our icon.
-// Waiting is event-driven (bus signals, X events, one timer for the bound). Main thread.
+// Waiting is event-driven (bus signals and asynchronous calls, X events, one timer for the bound);
+// nothing here blocks on the bus. Main thread.
 #pragma once
 
 #include "tray/TrayPath.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
-class QSystemTrayIcon;
 class QWindow;
 
 namespace corvane {
 
 class StatusNotifierWatcher;
+class TrayItem;
 class XEmbedTray;
 
 class TrayPresence final : public QObject {
@@ -31,12 +36,8 @@ public:
 
     // Emits hostSettled once: at once when a host is there, else when one comes or the bound passes.
     void awaitHost();
-    // After the tray icon was shown: emits visibilityKnown once.
-    void confirmVisible(TrayPath path);
-
-    // On the D-Bus path, once visibility is confirmed: the bus name our item is registered under. Kept
-    // from the check, so asking costs no call on the bus.
-    const QString& itemService() const { return m_itemService; }
+    // After the item was built on its path: emits visibilityKnown once.
+    void confirmVisible(TrayItem& item);
 
 Q_SIGNALS:
     void hostSettled(corvane::TrayPath path);
@@ -46,17 +47,16 @@ private:
     enum class Waiting { Nothing, Host, Visibility };
 
     TrayPath availablePath() const;
-    bool itemVisible();
     void recheck();
-    void finish(bool boundPassed);
+    void onItems(const QStringList& items);
+    void finish(bool success);
     static QWindow* xembedIconWindow();
 
     StatusNotifierWatcher* m_watcher = nullptr;
     XEmbedTray* m_xembed = nullptr;
     QTimer m_bound;
     Waiting m_waiting = Waiting::Nothing;
-    TrayPath m_path = TrayPath::None;
-    QString m_itemService;
+    QPointer<TrayItem> m_item;
 };
 
 } // namespace corvane

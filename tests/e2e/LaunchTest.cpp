@@ -217,5 +217,44 @@ TEST_F(Launch, WithoutADisplaySessionEveryModeFailsWithPolicyTwo)
     }
 }
 
+TEST_F(Launch, APlatformThatIsMissingOrCannotConnectFailsWithPolicyTwoInsteadOfAborting)
+{
+    Process::Options options = offscreen(m_identity);
+    options.environment.unset("DISPLAY");
+    options.environment.set("XDG_RUNTIME_DIR", pathOf(m_scratch).string());
+    // Wayland with no compositor at WAYLAND_DISPLAY, a plugin that does not exist, and a list of both.
+    const std::vector<std::pair<std::string, std::string>> platforms = {
+        {"wayland", "wayland-nobody"}, {"nosuchplatform", ""}, {"nosuchplatform;wayland", "wayland-nobody"}};
+    for (const auto& [platform, wayland] : platforms) {
+        options.environment.set("QT_QPA_PLATFORM", platform);
+        options.environment.set("WAYLAND_DISPLAY", wayland);
+        for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{{}, {"form"}}) {
+            const Outcome outcome = runToEnd(arguments, options);
+            EXPECT_EQ(outcome.errors, "Corvane could not enter a visible macOS application session (policy=2).\n")
+                << platform;
+            EXPECT_EQ(outcome.output, "") << platform;
+            EXPECT_EQ(outcome.status, 1) << platform;
+        }
+    }
+}
+
+TEST_F(Launch, APlatformThatFailsInsideQtStillEndsWithTheLaunchFailureLine)
+{
+    // Past every check made beforehand (the plugin is installed and needs no display server): EGLFS on a
+    // DRM device that does not exist, which Qt answers with a fatal message while QApplication starts.
+    const fs::path config = pathOf(m_scratch) / "kms.json";
+    std::ofstream(config) << R"({"device": "/nonexistent/dri/card0"})";
+    Process::Options options = offscreen(m_identity);
+    options.environment.set("QT_QPA_PLATFORM", "eglfs");
+    options.environment.set("QT_QPA_EGLFS_INTEGRATION", "eglfs_kms");
+    options.environment.set("QT_QPA_EGLFS_KMS_CONFIG", config.string());
+    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{{}, {"form"}}) {
+        const Outcome outcome = runToEnd(arguments, options);
+        EXPECT_EQ(outcome.errors, "Corvane could not enter a visible macOS application session (policy=2).\n");
+        EXPECT_EQ(outcome.output, "");
+        EXPECT_EQ(outcome.status, 1);
+    }
+}
+
 } // namespace
 } // namespace corvane::test

@@ -124,7 +124,8 @@ TEST_F(Tray, HostSeesEveryRowLiterallyWithSeparatorsKept)
                                          "Disabled|off|standard",
                                          "|on|separator",
                                      }));
-    EXPECT_EQ(item.at("tooltip").at("title"), "<b>Corvane</b> & co_op");
+    // Markup characters go out as their fullwidth forms, which no host reads as markup.
+    EXPECT_EQ(item.at("tooltip").at("title"), "\uFF1Cb\uFF1ECorvane\uFF1C/b\uFF1E \uFF06 co_op");
 }
 
 TEST_F(Tray, LongTextsAreCutByUserPerceivedCharacters)

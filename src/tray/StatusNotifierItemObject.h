@@ -1,0 +1,77 @@
+// The status item on the bus: org.kde.StatusNotifierItem (dbus/org.kde.StatusNotifierItem.xml, adaptor
+// generated from it). It carries the icon as pixmaps (our artwork with the status mark), the tooltip,
+// the title "Corvane", and says that it is a menu (ItemIsMenu), so a click on it opens the menu at the
+// Menu path. Activate, SecondaryActivate, ContextMenu and Scroll change nothing and send no event, as
+// the tray has no window to raise; Scroll refuses an orientation other than "horizontal" or
+// "vertical". Main thread (QtDBus delivers the calls there).
+#pragma once
+
+#include "tray/StatusNotifierTypes.h"
+
+#include <QDBusContext>
+#include <QDBusObjectPath>
+#include <QObject>
+#include <QString>
+
+namespace corvane {
+
+class StatusNotifierItemObject final : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(StatusNotifierItemObject)
+    Q_PROPERTY(QString Category READ category)
+    Q_PROPERTY(QString Id READ id)
+    Q_PROPERTY(QString Title READ title)
+    Q_PROPERTY(QString Status READ status)
+    Q_PROPERTY(int WindowId READ windowId)
+    Q_PROPERTY(QString IconThemePath READ noName)
+    Q_PROPERTY(QString IconName READ noName)
+    Q_PROPERTY(corvane::IconPixmapList IconPixmap READ iconPixmap)
+    Q_PROPERTY(QString OverlayIconName READ noName)
+    Q_PROPERTY(corvane::IconPixmapList OverlayIconPixmap READ noPixmaps)
+    Q_PROPERTY(QString AttentionIconName READ noName)
+    Q_PROPERTY(corvane::IconPixmapList AttentionIconPixmap READ noPixmaps)
+    Q_PROPERTY(QString AttentionMovieName READ noName)
+    Q_PROPERTY(corvane::ItemToolTip ToolTip READ toolTip)
+    Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
+    Q_PROPERTY(QDBusObjectPath Menu READ menu)
+
+public:
+    explicit StatusNotifierItemObject(QDBusObjectPath menu, QObject* parent = nullptr);
+
+    // Each sends its change signal.
+    void setIcon(IconPixmapList pixmaps);
+    void setToolTipTitle(const QString& title);
+
+    QString category() const { return QStringLiteral("ApplicationStatus"); }
+    QString id() const { return QStringLiteral("Corvane"); }
+    QString title() const { return QStringLiteral("Corvane"); }
+    QString status() const { return QStringLiteral("Active"); }
+    int windowId() const { return 0; }
+    QString noName() const { return {}; }
+    IconPixmapList iconPixmap() const { return m_pixmaps; }
+    IconPixmapList noPixmaps() const { return {}; }
+    ItemToolTip toolTip() const { return m_toolTip; }
+    bool itemIsMenu() const { return true; }
+    QDBusObjectPath menu() const { return m_menu; }
+
+    // The interface's methods, called by the adaptor.
+    void ContextMenu(int x, int y);
+    void Activate(int x, int y);
+    void SecondaryActivate(int x, int y);
+    void Scroll(int delta, const QString& orientation);
+
+Q_SIGNALS:
+    void NewTitle();
+    void NewIcon();
+    void NewAttentionIcon();
+    void NewOverlayIcon();
+    void NewToolTip();
+    void NewStatus(const QString& status);
+
+private:
+    QDBusObjectPath m_menu;
+    IconPixmapList m_pixmaps;
+    ItemToolTip m_toolTip;
+};
+
+} // namespace corvane

@@ -1,0 +1,151 @@
+// The menu export as a tray host's calls reach it over a private session bus: every bad argument (an
+// unknown or stale id, a depth out of range, an unknown property or event name, wrong argument types) is
+// answered with a D-Bus error and changes nothing, and group calls skip unknown ids as the interface says.
+#include "tray/DBusMenuObject.h"
+
+#include "TestDesktop.h"
+#include "protocol/TrayStateDecoder.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace corvane {
+namespace {
+
+const QString menuInterface = QStringLiteral("com.canonical.dbusmenu");
+
+TrayState state(const std::string& json)
+{
+    std::optional<TrayState> decoded = decodeTrayState(json);
+    EXPECT_TRUE(decoded) << json;
+    return decoded.value_or(TrayState{});
+}
+
+const std::string sample = R"({"status":"ready","iconStatus":"ready","tooltip":"t","menu":[)"
+                           R"({"id":"a","text":"Go","enabled":true,"action":"go"},)"
+                           R"({"id":"s","text":"","enabled":true,"separator":true},)"
+                           R"({"id":"b","text":"Off","enabled":false,"action":"off"}]})";
+
+MenuEvent click(int id, const char* eventId = "clicked")
+{
+    return {id, QString::fromLatin1(eventId), QDBusVariant(0), 0};
+}
+
+class DBusMenuObjectTest : public ::testing::Test {
+protected:
+    DBusMenuObjectTest()
+    {
+        m_server.registerObject(QStringLiteral("/MenuBar"), &m_menu, QDBusConnection::ExportAdaptors);
+        m_menu.rebuild(state(sample));
+    }
+
+    ~DBusMenuObjectTest() override
+    {
+        QDBusConnection::disconnectFromBus(QStringLiteral("client"));
+        QDBusConnection::disconnectFromBus(QStringLiteral("server"));
+    }
+
+    // A call from the host's side; the server answers from this thread's event loop meanwhile.
+    QDBusMessage call(const char* method, const QVariantList& arguments)
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(m_server.baseService(), QStringLiteral("/MenuBar"),
+                                                              menuInterface, QString::fromLatin1(method));
+        message.setArguments(arguments);
+        return m_client.call(message, QDBus::BlockWithGui, 5000);
+    }
+
+    // The root's children, as the host reads them, and the revision.
+    std::pair<uint, MenuLayoutItem> layout()
+    {
+        const QDBusMessage reply = call("GetLayout", {0, -1, QStringList()});
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+        return {reply.arguments().value(0).toUInt(), qdbus_cast<MenuLayoutItem>(reply.arguments().value(1))};
+    }
+
+    std::vector<std::string> m_picked;
+    DBusMenuObject m_menu{[this](const std::string& action) { m_picked.push_back(action); }};
+    QDBusConnection m_server = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("server"));
+    QDBusConnection m_client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("client"));
+};
+
+TEST_F(DBusMenuObjectTest, BadArgumentsGetAnErrorAndChangeNothing)
+{
+    ASSERT_TRUE(m_client.isConnected());
+    const auto [revision, before] = layout();
+    ASSERT_EQ(before.children.size(), 3);
+    const int go = before.children[0].id;
+    const int unknown = before.children[2].id + 1;
+    const QVariant noData = QVariant::fromValue(QDBusVariant(0));
+    const std::vector<std::pair<const char*, QVariantList>> refused = {
+        {"GetLayout", {unknown, -1, QStringList()}},
+        {"GetLayout", {0, -2, QStringList()}},
+        {"GetLayout", {0, DBusMenuModel::maxRecursionDepth + 1, QStringList()}},
+        {"GetLayout", {0, INT_MIN, QStringList()}},
+        {"GetLayout", {0, -1, QStringList{QStringLiteral("label"), QStringLiteral("colour")}}},
+        {"GetLayout", {QStringLiteral("0"), -1, QStringList()}},
+        {"GetGroupProperties", {QVariant::fromValue(MenuIdList{go, unknown}), QStringList()}},
+        {"GetGroupProperties", {QVariant::fromValue(MenuIdList{go}), QStringList{QStringLiteral("Label")}}},
+        {"GetProperty", {unknown, QStringLiteral("label")}},
+        {"GetProperty", {go, QStringLiteral("x-vendor")}},
+        {"GetProperty", {go, 5}},
+        {"Event", {unknown, QStringLiteral("clicked"), noData, 0u}},
+        {"Event", {go, QStringLiteral("click"), noData, 0u}},
+        {"Event", {go, QStringLiteral("clicked")}},
+        {"EventGroup", {QVariant::fromValue(MenuEventList{click(unknown), click(-7)})}},
+        {"EventGroup", {QVariant::fromValue(MenuEventList{click(go), click(go, "pressed")})}},
+        {"AboutToShow", {unknown}},
+        {"AboutToShowGroup", {QVariant::fromValue(MenuIdList{unknown, INT_MAX})}},
+        {"Frobnicate", {}},
+    };
+    for (const auto& [method, arguments] : refused) {
+        const QDBusMessage reply = call(method, arguments);
+        EXPECT_EQ(reply.type(), QDBusMessage::ErrorMessage) << method << " " << arguments.size();
+        EXPECT_FALSE(reply.errorName().isEmpty()) << method;
+    }
+    const auto [revisionAfter, after] = layout();
+    EXPECT_EQ(revisionAfter, revision);
+    EXPECT_EQ(after.children.size(), before.children.size());
+    EXPECT_TRUE(m_picked.empty());
+}
+
+TEST_F(DBusMenuObjectTest, GroupsSkipUnknownIdsAndStaleIdsAreRefusedAfterARebuild)
+{
+    const auto [revision, before] = layout();
+    const int go = before.children[0].id;
+    const int off = before.children[2].id;
+    const QDBusMessage group =
+        call("EventGroup", {QVariant::fromValue(MenuEventList{click(off), click(go), click(999)})});
+    ASSERT_EQ(group.type(), QDBusMessage::ReplyMessage) << group.errorMessage().toStdString();
+    EXPECT_EQ(qdbus_cast<MenuIdList>(group.arguments().value(0)), MenuIdList{999});
+    // The disabled row reports nothing; the enabled one reports its action once.
+    EXPECT_EQ(m_picked, std::vector<std::string>{"go"});
+
+    m_menu.rebuild(state(sample));
+    const auto [rebuilt, now] = layout();
+    EXPECT_GT(rebuilt, revision);
+    EXPECT_NE(now.children[0].id, go);
+    EXPECT_EQ(call("Event", {go, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u}).type(),
+              QDBusMessage::ErrorMessage);
+    EXPECT_EQ(m_picked.size(), 1u);
+}
+
+} // namespace
+} // namespace corvane
+
+int main(int argc, char** argv)
+{
+    const corvane::test::TestDesktop desktop;
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", desktop.environment().get("DBUS_SESSION_BUS_ADDRESS").value().c_str(), 1);
+    QCoreApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
