@@ -39,7 +39,7 @@ bool platformPluginPresent(std::string_view platform)
             }
             const QJsonArray keys =
                 metaData.value(QLatin1String("MetaData")).toObject().value(QLatin1String("Keys")).toArray();
-            for (const QJsonValue& key : keys) {
+            for (const auto& key : keys) {
                 if (key.toString().compare(wanted, Qt::CaseInsensitive) == 0) {
                     return true;
                 }

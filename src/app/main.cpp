@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <array>
 #include <csignal>
 #include <cstdlib>
 #include <optional>
@@ -69,10 +70,10 @@ int runApplication(const LaunchFlags& flags, const char* programPath, DisplaySes
     // Qt gets only the program path: every other argument is ours, and Qt would read some of them as
     // its own options (-platform, -style, ...).
     int qtArgumentCount = 1;
-    char* qtArguments[] = {const_cast<char*>(programPath), nullptr};
+    std::array<char*, 2> qtArguments = {const_cast<char*>(programPath), nullptr};
     std::optional<PlatformStartGuard> platformStart(std::in_place,
                                                     sessionFailure(*settleActivationPolicy(flags.mode(), false)));
-    QApplication qtApplication(qtArgumentCount, qtArguments);
+    QApplication qtApplication(qtArgumentCount, qtArguments.data());
     platformStart.reset();
     display.release();
     QApplication::setApplicationName(QStringLiteral("Corvane"));
@@ -114,7 +115,7 @@ int main(int argc, char** argv)
     }
     // A controller that closes its end of standard output must not kill the process: writes then fail
     // with EPIPE and the application stops in order.
-    std::signal(SIGPIPE, SIG_IGN);
+    static_cast<void>(std::signal(SIGPIPE, SIG_IGN));
     const LaunchFlags flags = LaunchFlags::parse({argv, static_cast<std::size_t>(argc)});
     if (flags.selfTest) {
         runSelfTest();

@@ -1,6 +1,6 @@
 #include "protocol/Wipe.h"
 
-#include <string.h>
+#include <cstring>
 
 namespace corvane {
 

@@ -10,6 +10,7 @@
 #include <QIcon>
 #include <QString>
 
+#include <array>
 #include <memory>
 #include <string_view>
 
@@ -23,7 +24,7 @@ QString statusMark(std::string_view status);
 class StatusIcon final {
 public:
     // The square sizes drawn, in device pixels: the panel sizes and their doubles.
-    static constexpr int sizes[] = {16, 22, 24, 32, 44, 48, 64, 96, 128};
+    static constexpr std::array<int, 9> sizes = {16, 22, 24, 32, 44, 48, 64, 96, 128};
 
     // Loads the artwork; without it the icon is the badge alone.
     StatusIcon();

@@ -23,7 +23,7 @@ QString menuTitle(std::string_view text, TrayPath path)
 
 QString tooltipText(std::string_view text, TrayPath path)
 {
-    const QString plain = visibleText(text);
+    QString plain = visibleText(text);
     if (path == TrayPath::StatusNotifier || plain.isEmpty()) {
         return plain;
     }

@@ -77,7 +77,7 @@ bool XEmbedTray::managerPresent() const
     return owned;
 }
 
-bool XEmbedTray::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*)
+bool XEmbedTray::nativeEventFilter(const QByteArray& eventType, void* message, qintptr* /*result*/)
 {
     if (eventType != "xcb_generic_event_t") {
         return false;
