@@ -13,7 +13,9 @@ QString fromUtf8(std::string_view text)
 QString dbusMenuLabel(std::string_view cutText)
 {
     QString label = fromUtf8(cutText);
-    label.replace(QLatin1Char('_'), QLatin1String("__"));
+    if (cutText.find('_') != std::string_view::npos) {
+        label.replace(QLatin1Char('_'), QLatin1String("__"));
+    }
     label.replace(QLatin1Char('\t'), QLatin1Char(' '));
     return label;
 }
