@@ -55,7 +55,6 @@ void Application::launch()
 
 void Application::buildTray(TrayPath path)
 {
-    m_trayPath = path;
     m_statusItem = new TrayItem(m_events, path, this);
     m_trayDispatcher = std::make_unique<TrayDispatcher>(*m_statusItem, m_events, m_smoke);
     sendReady();
@@ -86,8 +85,9 @@ void Application::onTrayVisibility(bool visible)
     markUIVisible();
     m_events.emit("tray-visible");
     startReading();
-    if (m_trayPath == TrayPath::StatusNotifier) {
-        auto* pacing = new BusPacing(m_statusItem->busService(), *m_input, this);
+    // The item may move to the D-Bus path later on, so its bus traffic is paced on either path.
+    if (const QString service = m_statusItem->busService(); !service.isEmpty()) {
+        auto* pacing = new BusPacing(service, *m_input, this);
         connect(m_statusItem, &TrayItem::applied, pacing, &BusPacing::stateApplied);
     }
 }

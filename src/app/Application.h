@@ -59,7 +59,6 @@ private:
     TerminationRequests* m_termination = nullptr;
     MainMenu* m_mainMenu = nullptr;
     TrayPresence* m_trayPresence = nullptr;
-    TrayPath m_trayPath = TrayPath::None;
     TrayItem* m_statusItem = nullptr;
     AccessKeyForm* m_form = nullptr;
     std::unique_ptr<TrayDispatcher> m_trayDispatcher;
