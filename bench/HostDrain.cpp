@@ -1,9 +1,14 @@
-// The drain thread: reads host lines until told to stop, counting tooltip signals.
+// The drain thread: reads host lines until told to stop, and asks the host for a program's tooltip when a
+// stream waits for it.
 #include "HostDrain.h"
+
+#include <nlohmann/json.hpp>
+
+#include <utility>
 
 namespace corvane::bench {
 
-HostDrain::HostDrain(test::TestHost& host) : m_thread([this, &host] { drain(host); }) {}
+HostDrain::HostDrain(test::TestHost& host) : m_host(host), m_thread([this, &host] { drain(host); }) {}
 
 HostDrain::~HostDrain()
 {
@@ -15,6 +20,14 @@ void HostDrain::drain(test::TestHost& host)
 {
     using namespace std::chrono_literals;
     while (!m_stop.load()) {
+        std::string command;
+        {
+            const std::lock_guard lock(m_mutex);
+            command = nextCommand();
+        }
+        if (!command.empty()) {
+            host.process().writeStdin(command);
+        }
         const std::optional<std::string> line = host.process().readLine(100ms);
         if (!line) {
             // A host that has gone away has nothing more to drain.
@@ -23,26 +36,65 @@ void HostDrain::drain(test::TestHost& host)
             }
             continue;
         }
-        if (line->find(R"("event":"new-tooltip")") != std::string::npos) {
-            {
-                const std::lock_guard lock(m_mutex);
-                ++m_tooltips;
-            }
-            m_reported.notify_all();
-        }
+        onLine(*line);
     }
 }
 
-std::size_t HostDrain::tooltips() const
+std::string HostDrain::nextCommand()
 {
-    const std::lock_guard lock(m_mutex);
-    return m_tooltips;
+    if (!m_query || m_query->met || m_query->inFlight || m_query->awaitingSignal) {
+        return {};
+    }
+    m_query->inFlight = true;
+    return "dump " + m_query->item + "\n";
 }
 
-bool HostDrain::awaitTooltips(std::size_t count, std::chrono::milliseconds timeout)
+void HostDrain::onLine(const std::string& line)
+{
+    const bool tooltipSignal = line.find(R"("event":"new-tooltip")") != std::string::npos;
+    const bool dumpReply = line.find(R"("reply":"dump")") != std::string::npos;
+    if (!tooltipSignal && !dumpReply) {
+        return;
+    }
+    const std::lock_guard lock(m_mutex);
+    if (!m_query || m_query->met) {
+        return;
+    }
+    if (tooltipSignal) {
+        // Asked again once the answer on its way is in, or at once when none is.
+        m_query->signalDuringFlight = m_query->inFlight;
+        m_query->awaitingSignal = false;
+        return;
+    }
+    m_query->inFlight = false;
+    const nlohmann::json reply = nlohmann::json::parse(line, nullptr, false);
+    const std::string title =
+        reply.is_object() && reply.contains("tooltip") ? reply["tooltip"].value("title", std::string()) : "";
+    if (m_query->exact ? title == m_query->title : title.starts_with(m_query->title)) {
+        m_query->met = true;
+        m_answered.notify_all();
+        return;
+    }
+    m_query->awaitingSignal = !std::exchange(m_query->signalDuringFlight, false);
+}
+
+bool HostDrain::awaitTooltip(const std::string& item, const std::string& title, bool exact,
+                             std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(m_mutex);
-    return m_reported.wait_for(lock, timeout, [this, count] { return m_tooltips >= count; });
+    m_query = Query{item, title, exact};
+    lock.unlock();
+    // Written here rather than by the drain thread, which may be waiting for a line: the stream's time
+    // runs until the answer. The drain thread writes nothing to the host while this query is in flight.
+    if (!m_host.process().writeStdin("dump " + item + "\n")) {
+        lock.lock();
+        m_query.reset();
+        return false;
+    }
+    lock.lock();
+    const bool met = m_answered.wait_for(lock, timeout, [this] { return m_query->met; });
+    m_query.reset();
+    return met;
 }
 
 } // namespace corvane::bench

@@ -1,8 +1,11 @@
-// Reads the test host's output while streams run, and counts the tooltip signals it reports. The host
-// reports every D-Bus signal of the items (thousands in a stream); unread, its output pipe would fill
-// and stall it. The count is the streams' finishing line: both programs change the tooltip with every
-// state they accept, and a program's signals leave in order, so once the host has seen one tooltip
-// signal per accepted line, everything those lines made the program export has reached the shell.
+// Reads the test host's output while streams run, and tells when what a program exported has reached
+// the host. The host reports every D-Bus signal of the items (thousands in a stream); unread, its output
+// pipe would fill and stall it. Both programs change the tooltip with every state they accept, so a
+// stream's finishing line is the host reading the tooltip of the stream's last accepted state from the
+// program: the drain thread asks the host to read the item ("dump <item>") at once and again after each
+// tooltip signal, until the title is that tooltip. A program's messages leave its connection in order and
+// the host handles them in order, so by then every signal the program sent before has reached the host,
+// whether it sent one per state or one for many.
 // The host is used by the drain thread alone between construction and destruction. Not copyable.
 #pragma once
 
@@ -11,8 +14,9 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstddef>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <thread>
 
 namespace corvane::bench {
@@ -25,17 +29,33 @@ public:
     // Stops reading within one read timeout (100 ms) and joins the thread.
     ~HostDrain();
 
-    // "new-tooltip" events reported so far.
-    std::size_t tooltips() const;
-    // Waits until at least `count` have been reported; false on timeout.
-    bool awaitTooltips(std::size_t count, std::chrono::milliseconds timeout);
+    // Waits until the host reads a ToolTip title starting with `title` (equal to it, when `exact`) from
+    // `item` (as the host's "items" lists it); false on timeout.
+    bool awaitTooltip(const std::string& item, const std::string& title, bool exact, std::chrono::milliseconds timeout);
 
 private:
-    void drain(test::TestHost& host);
+    struct Query {
+        std::string item;
+        std::string title;
+        bool exact = false;
+        // A "dump" is on its way; a tooltip signal came while it was; the last answer was not the title
+        // and no signal has come since.
+        bool inFlight = true;
+        bool signalDuringFlight = false;
+        bool awaitingSignal = false;
+        bool met = false;
+    };
 
-    mutable std::mutex m_mutex;
-    std::condition_variable m_reported;
-    std::size_t m_tooltips = 0;
+    void drain(test::TestHost& host);
+    // Under the lock: the command to send again now, if any.
+    std::string nextCommand();
+    void onLine(const std::string& line);
+
+    test::TestHost& m_host;
+
+    std::mutex m_mutex;
+    std::condition_variable m_answered;
+    std::optional<Query> m_query;
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
 };

@@ -55,7 +55,7 @@ std::string stateLine(const StreamShape& shape, long serial)
 {
     json state = {{"status", shape.badStatus ? "Ready" : "ready"},
                   {"iconStatus", "busy"},
-                  {"tooltip", "Corvane · 已同步 " + std::to_string(serial) + " 个文件"},
+                  {"tooltip", tooltipOf(serial)},
                   {"menu", menu(shape, serial)}};
     std::string line = state.dump();
     if (shape.lineBytes == 0) {
@@ -74,6 +74,11 @@ std::string stateLine(const StreamShape& shape, long serial)
     tooltip.append(missing, 'x');
     state["tooltip"] = tooltip;
     return state.dump();
+}
+
+std::string tooltipOf(long serial)
+{
+    return "Corvane · 已同步 " + std::to_string(serial) + " 个文件";
 }
 
 std::vector<std::string> stateLines(const StreamShape& shape, long firstSerial, std::size_t count)

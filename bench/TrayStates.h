@@ -23,6 +23,8 @@ struct StreamShape {
 };
 
 std::string stateLine(const StreamShape& shape, long serial);
+// How the tooltip of the state with `serial` begins (a padded line's tooltip goes on after it).
+std::string tooltipOf(long serial);
 std::vector<std::string> stateLines(const StreamShape& shape, long firstSerial, std::size_t count);
 
 // Short lines refused for what they are: not JSON, not an object, another mode's message, no rows.

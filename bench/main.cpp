@@ -102,11 +102,13 @@ int main(int argc, char** argv)
         report.note("Peak RSS is VmHWM from /proc/<pid>/status just before the program is ended; idle wake-ups are "
                     "voluntary context switches summed over all threads during the idle window.");
         report.note("A stream is timed from its first byte written until the last answer is read and the host has "
-                    "received the tooltip signal of the last accepted line (both programs change the tooltip with "
-                    "every accepted line, and a program's signals leave in order): Qt relays D-Bus signals on a "
-                    "thread of its own, which can lag far behind the answers, and that export work is part of the "
-                    "cost. CPU time is the programs' own processor time (schedstat, all threads) over the same span; "
-                    "it is the steadier figure on a busy machine. The host's output is drained throughout.");
+                    "read the tooltip of the last accepted line from the program (asked at once and again after "
+                    "each tooltip signal; a program's messages leave in order, so everything it sent before has "
+                    "reached the host by then, whether it signals every state, as Qt does, or once for the states "
+                    "of one pass of its event loop, as corvane-tray does): Qt relays D-Bus signals on a thread of "
+                    "its own, which can lag far behind the answers, and that export work is part of the cost. CPU "
+                    "time is the programs' own processor time (schedstat, all threads) over the same span; it is "
+                    "the steadier figure on a busy machine. The host's output is drained throughout.");
         report.note(onPath("yad") ? "yad is installed but not measured by this bench."
                                   : "yad is not installed, so it was not measured.");
         const std::string text = report.markdown();

@@ -23,7 +23,6 @@ void TrayRun::start()
 
 void TrayRun::buildTray(TrayPath path)
 {
-    m_path = path;
     m_item = new TrayItem(m_events, path, this);
     m_dispatcher = std::make_unique<TrayDispatcher>(*m_item, m_events, m_smoke);
     connect(m_item, &TrayItem::applied, this, &TrayRun::stateApplied);
@@ -42,8 +41,9 @@ void TrayRun::receive(const std::string& line)
 
 void TrayRun::paceInput(InputChannel& input)
 {
-    if (m_path == TrayPath::StatusNotifier) {
-        auto* pacing = new BusPacing(m_item->busService(), input, this);
+    // The item may move to the D-Bus path later on, so its bus traffic is paced on either path.
+    if (const QString service = m_item->busService(); !service.isEmpty()) {
+        auto* pacing = new BusPacing(service, input, this);
         connect(m_item, &TrayItem::applied, pacing, &BusPacing::stateApplied);
     }
 }

@@ -45,7 +45,6 @@ private:
     EventSink& m_events;
     const bool m_smoke = false;
     TrayPresence* m_presence = nullptr;
-    TrayPath m_path = TrayPath::None;
     TrayItem* m_item = nullptr;
     std::unique_ptr<TrayDispatcher> m_dispatcher;
 };

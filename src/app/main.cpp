@@ -66,7 +66,6 @@ std::string sessionFailure(ActivationPolicy policy)
 // Runs the event loop of a tray-mode or form-mode run.
 int runApplication(const LaunchFlags& flags, const char* programPath, DisplaySession& display)
 {
-    installQtMessageFilter(onDisplayLost);
     // Qt gets only the program path: every other argument is ours, and Qt would read some of them as
     // its own options (-platform, -style, ...).
     int qtArgumentCount = 1;
@@ -113,6 +112,9 @@ int main(int argc, char** argv)
     if (const int error = openMissingStandardStreams()) {
         return refuse(startFailure(error));
     }
+    // Qt's own messages stay off standard error from here on: the platform plugin probe below already
+    // loads plugins through Qt.
+    installQtMessageFilter(onDisplayLost);
     // A controller that closes its end of standard output must not kill the process: writes then fail
     // with EPIPE and the application stops in order.
     static_cast<void>(std::signal(SIGPIPE, SIG_IGN));

@@ -1,8 +1,11 @@
 #include "tray/DBusMenuObject.h"
 
 #include <QGuiApplication>
+#include <QTimer>
 
+#include <algorithm>
 #include <dbusmenu_adaptor.h>
+#include <utility>
 
 namespace corvane {
 
@@ -15,14 +18,46 @@ DBusMenuObject::DBusMenuObject(Picked picked, QObject* parent) : QObject(parent)
 void DBusMenuObject::rebuild(const TrayState& state)
 {
     m_model.rebuild(state);
-    Q_EMIT LayoutUpdated(m_model.revision(), 0);
+    m_layoutChanged = true;
+    // The new layout holds every property changed before it; the ids they name are gone.
+    m_changed.clear();
+    scheduleSignal();
 }
 
 void DBusMenuObject::update(const TrayState& state)
 {
     const MenuItemPropertiesList changed = m_model.update(state);
-    if (!changed.isEmpty()) {
-        Q_EMIT ItemsPropertiesUpdated(changed, {});
+    if (changed.isEmpty() || m_layoutChanged) {
+        return;
+    }
+    for (const MenuItemProperties& item : changed) {
+        const auto earlier = std::find_if(m_changed.begin(), m_changed.end(),
+                                          [&item](const MenuItemProperties& other) { return other.id == item.id; });
+        if (earlier == m_changed.end()) {
+            m_changed.append(item);
+        } else {
+            earlier->properties.insert(item.properties);
+        }
+    }
+    scheduleSignal();
+}
+
+void DBusMenuObject::scheduleSignal()
+{
+    if (!m_signalScheduled) {
+        m_signalScheduled = true;
+        // A zero timer fires once the event loop has handled what is waiting, input lines included.
+        QTimer::singleShot(0, this, &DBusMenuObject::sendSignal);
+    }
+}
+
+void DBusMenuObject::sendSignal()
+{
+    m_signalScheduled = false;
+    if (std::exchange(m_layoutChanged, false)) {
+        Q_EMIT LayoutUpdated(m_model.revision(), 0);
+    } else if (!m_changed.isEmpty()) {
+        Q_EMIT ItemsPropertiesUpdated(std::exchange(m_changed, {}), {});
     }
 }
 

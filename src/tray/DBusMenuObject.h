@@ -1,8 +1,11 @@
 // The status item's menu on the bus: com.canonical.dbusmenu (dbus/com.canonical.dbusmenu.xml, adaptor
 // generated from it) over a DBusMenuModel. A rebuild sends LayoutUpdated and an in-place change sends
-// ItemsPropertiesUpdated with only what changed; hosts fetch the layout when they need it. A refused
-// call is answered with the model's D-Bus error and changes nothing. A click on an enabled row with an
-// action calls `picked` with the action. Main thread (QtDBus delivers the calls there).
+// ItemsPropertiesUpdated with only what changed; hosts fetch the layout when they need it. The signals
+// for all the states applied in one pass of the event loop go out once, after it (a stream of states
+// costs the host one fetch, not one per state): a new layout then stands for every change made with
+// it, and the properties changed in place are merged, each with its last value. A refused call is
+// answered with the model's D-Bus error and changes nothing. A click on an enabled row with an action
+// calls `picked` with the action. Main thread (QtDBus delivers the calls there).
 #pragma once
 
 #include "protocol/TrayState.h"
@@ -61,9 +64,15 @@ private:
     // Answers the caller with the failure, if any; true when there was none.
     bool answer(const std::optional<MenuCallFailure>& failure);
     void report(const std::vector<std::string>& picked);
+    void scheduleSignal();
+    void sendSignal();
 
     DBusMenuModel m_model;
     Picked m_picked;
+    bool m_signalScheduled = false;
+    bool m_layoutChanged = false;
+    // Properties changed in place since the last signal, by item, in the order first changed.
+    MenuItemPropertiesList m_changed;
 };
 
 } // namespace corvane

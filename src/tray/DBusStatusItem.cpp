@@ -78,17 +78,25 @@ void DBusStatusItem::setIcon(std::string_view status, std::string_view summary)
     m_shownStatus = status;
     m_shownSummary = summary;
     if (const QString mark = statusMark(status); !m_iconShown || mark != m_shownMark) {
-        auto pixmaps = m_pixmaps.find(mark);
-        if (pixmaps == m_pixmaps.end()) {
-            pixmaps = m_pixmaps.insert(mark, iconPixmaps(m_iconPainter.icon(mark)));
-        }
-        m_item->setIcon(*pixmaps);
+        m_item->setIcon([this, mark] { return pixmapsFor(mark); });
         m_shownMark = mark;
     }
     if (summaryChanged) {
         m_item->setToolTipTitle(dbusToolTipTitle(summary));
     }
     m_iconShown = true;
+}
+
+const IconPixmapList& DBusStatusItem::pixmapsFor(const QString& mark)
+{
+    auto pixmaps = m_pixmaps.find(mark);
+    if (pixmaps == m_pixmaps.end()) {
+        if (!m_iconPainter) {
+            m_iconPainter.emplace();
+        }
+        pixmaps = m_pixmaps.insert(mark, iconPixmaps(m_iconPainter->icon(mark)));
+    }
+    return *pixmaps;
 }
 
 } // namespace corvane

@@ -17,6 +17,7 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,9 +49,12 @@ Q_SIGNALS:
     void registered();
 
 private:
+    // The icon's pixmaps for a mark, drawn when a host first asks for them.
+    const IconPixmapList& pixmapsFor(const QString& mark);
+
     EventSink& m_events;
     QDBusConnection m_connection;
-    StatusIcon m_iconPainter;
+    std::optional<StatusIcon> m_iconPainter;
     QHash<QString, IconPixmapList> m_pixmaps;
     DBusMenuObject* m_menu = nullptr;
     StatusNotifierItemObject* m_item = nullptr;

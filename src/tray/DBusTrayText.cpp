@@ -6,7 +6,9 @@ namespace corvane {
 QString dbusMenuLabel(std::string_view cutText)
 {
     QString label = visibleText(cutText);
-    label.replace(QLatin1Char('_'), QLatin1String("__"));
+    if (cutText.find('_') != std::string_view::npos) {
+        label.replace(QLatin1Char('_'), QLatin1String("__"));
+    }
     label.replace(QLatin1Char('\t'), QLatin1Char(' '));
     return label;
 }

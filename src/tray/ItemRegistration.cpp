@@ -43,6 +43,9 @@ ItemRegistration::ItemRegistration(QDBusConnection connection, int serial, QObje
         const QDBusPendingReply<uint> reply = *pending;
         onNameReply(!reply.isError() && (reply.value() == primaryOwner || reply.value() == alreadyOwner));
     });
+    // Registered under the name at once, without waiting for the answer: the bus handles this
+    // connection's messages in order, so the name is ours before the watcher hears of it.
+    registerWithWatcher();
 }
 
 ItemRegistration::~ItemRegistration()
@@ -56,18 +59,17 @@ ItemRegistration::~ItemRegistration()
 void ItemRegistration::onNameReply(bool owned)
 {
     m_nameOwned = owned;
-    m_nameSettled = true;
-    registerWithWatcher();
+    // Refused (another connection has it): registered again under the connection's unique name.
+    if (!owned) {
+        registerWithWatcher();
+    }
 }
 
 void ItemRegistration::registerWithWatcher()
 {
-    // Before the name is settled, the answer to its request registers.
-    if (!m_nameSettled) {
-        return;
-    }
     QDBusMessage call = QDBusMessage::createMethodCall(watcherService, QStringLiteral("/StatusNotifierWatcher"),
                                                        watcherService, QStringLiteral("RegisterStatusNotifierItem"));
+    // Until the bus has answered, the name is taken to be ours.
     call << (m_nameOwned ? m_serviceName : m_connection.baseService());
     // A watcher that is not there is not started for this; it registers the item when it comes.
     call.setAutoStartService(false);

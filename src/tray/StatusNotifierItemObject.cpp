@@ -1,5 +1,7 @@
 #include "tray/StatusNotifierItemObject.h"
 
+#include <QTimer>
+
 #include <statusnotifieritem_adaptor.h>
 
 namespace corvane {
@@ -11,16 +13,31 @@ StatusNotifierItemObject::StatusNotifierItemObject(QDBusObjectPath menu, QObject
     new StatusNotifierItemAdaptor(this);
 }
 
-void StatusNotifierItemObject::setIcon(IconPixmapList pixmaps)
+void StatusNotifierItemObject::setIcon(std::function<IconPixmapList()> pixmaps)
 {
-    m_pixmaps = std::move(pixmaps);
+    m_pixmapSource = std::move(pixmaps);
+    m_pixmaps.reset();
     Q_EMIT NewIcon();
+}
+
+IconPixmapList StatusNotifierItemObject::iconPixmap() const
+{
+    if (!m_pixmaps) {
+        m_pixmaps = m_pixmapSource ? m_pixmapSource() : IconPixmapList();
+    }
+    return *m_pixmaps;
 }
 
 void StatusNotifierItemObject::setToolTipTitle(const QString& title)
 {
     m_toolTip.title = title;
-    Q_EMIT NewToolTip();
+    if (!m_toolTipScheduled) {
+        m_toolTipScheduled = true;
+        QTimer::singleShot(0, this, [this] {
+            m_toolTipScheduled = false;
+            Q_EMIT NewToolTip();
+        });
+    }
 }
 
 void StatusNotifierItemObject::ContextMenu(int, int) {}

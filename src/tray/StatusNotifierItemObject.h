@@ -13,6 +13,9 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+#include <optional>
+
 namespace corvane {
 
 class StatusNotifierItemObject final : public QObject, protected QDBusContext {
@@ -38,8 +41,10 @@ class StatusNotifierItemObject final : public QObject, protected QDBusContext {
 public:
     explicit StatusNotifierItemObject(QDBusObjectPath menu, QObject* parent = nullptr);
 
-    // Each sends its change signal.
-    void setIcon(IconPixmapList pixmaps);
+    // Sends NewIcon. The pixmaps are made when a host first reads them, from `pixmaps`.
+    void setIcon(std::function<IconPixmapList()> pixmaps);
+    // Sends NewToolTip once for all the tooltips set in one pass of the event loop, after it: a stream of
+    // states costs the host one fetch, not one per state.
     void setToolTipTitle(const QString& title);
 
     QString category() const { return QStringLiteral("ApplicationStatus"); }
@@ -48,7 +53,7 @@ public:
     QString status() const { return QStringLiteral("Active"); }
     int windowId() const { return 0; }
     QString noName() const { return {}; }
-    IconPixmapList iconPixmap() const { return m_pixmaps; }
+    IconPixmapList iconPixmap() const;
     IconPixmapList noPixmaps() const { return {}; }
     ItemToolTip toolTip() const { return m_toolTip; }
     bool itemIsMenu() const { return true; }
@@ -70,8 +75,10 @@ Q_SIGNALS:
 
 private:
     QDBusObjectPath m_menu;
-    IconPixmapList m_pixmaps;
+    std::function<IconPixmapList()> m_pixmapSource;
+    mutable std::optional<IconPixmapList> m_pixmaps;
     ItemToolTip m_toolTip;
+    bool m_toolTipScheduled = false;
 };
 
 } // namespace corvane

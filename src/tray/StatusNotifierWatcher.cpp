@@ -48,11 +48,19 @@ StatusNotifierWatcher::StatusNotifierWatcher(QObject* parent) : QObject(parent),
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this, pending, generation] {
         pending->deleteLater();
         // An owner change seen meanwhile is newer than this answer.
-        if (generation == m_generation) {
-            const QDBusPendingReply<QString> reply = *pending;
-            onOwner(reply.isError() ? QString() : reply.value());
+        if (generation != m_generation) {
+            return;
+        }
+        const QDBusPendingReply<QString> reply = *pending;
+        if (reply.isError() || reply.value().isEmpty()) {
+            onOwner(QString());
+        } else if (m_state == State::Unknown) {
+            setState(State::Unanswered);
         }
     });
+    // Asked along with the owner, to save a round trip: the bus answers the owner first, and a question
+    // to a name nobody owns is dropped with the owner's answer.
+    queryHost();
 }
 
 void StatusNotifierWatcher::requestItems()

@@ -36,7 +36,9 @@ void TrayPresence::confirmVisible(TrayItem& item)
         auto* exposure = new WindowExposure(xembedIconWindow(), visibilityWaitBound(), this);
         connect(exposure, &WindowExposure::known, this, [this, exposure](bool exposed) {
             exposure->deleteLater();
+            m_waiting = exposed ? Waiting::Following : Waiting::Nothing;
             Q_EMIT visibilityKnown(exposed);
+            startFollowing();
         });
         return;
     }
@@ -70,6 +72,26 @@ void TrayPresence::recheck()
         finish(true);
     } else if (m_waiting == Waiting::Visibility) {
         m_watcher->requestItems();
+    } else if (m_waiting == Waiting::Following) {
+        follow();
+    }
+}
+
+void TrayPresence::startFollowing()
+{
+    // A change seen while visibility was being confirmed is followed now, after "tray-visible".
+    if (m_waiting == Waiting::Following) {
+        QMetaObject::invokeMethod(this, &TrayPresence::follow, Qt::QueuedConnection);
+    }
+}
+
+void TrayPresence::follow()
+{
+    if (m_waiting != Waiting::Following) {
+        return;
+    }
+    if (const TrayPath path = availablePath(); m_item && path != TrayPath::None && path != m_item->path()) {
+        m_item->moveTo(path);
     }
 }
 
@@ -95,7 +117,11 @@ void TrayPresence::finish(bool success)
     if (waited == Waiting::Host) {
         Q_EMIT hostSettled(success ? availablePath() : TrayPath::None);
     } else if (waited == Waiting::Visibility) {
+        if (success) {
+            m_waiting = Waiting::Following;
+        }
         Q_EMIT visibilityKnown(success);
+        startFollowing();
     }
 }
 

@@ -7,6 +7,9 @@
 // asks that watcher with blocking calls when it is created.
 // Visibility is then confirmed truthfully, within the same bound: on the D-Bus path our item is among
 // the watcher's registered items; on the XEmbed path the tray has embedded and exposed our icon.
+// Once the item is confirmed visible, it follows the desktop: when a watcher with a host comes, the item
+// moves to the D-Bus path; when the watcher goes and an XEmbed tray is there, to the XEmbed path; with
+// neither, it stays where it is (our registration follows a watcher that comes back).
 // Waiting is event-driven (bus signals and asynchronous calls, X events, one timer for the bound);
 // nothing here blocks on the bus. Main thread.
 #pragma once
@@ -36,7 +39,8 @@ public:
 
     // Emits hostSettled once: at once when a host is there, else when one comes or the bound passes.
     void awaitHost();
-    // After the item was built on its path: emits visibilityKnown once.
+    // After the item was built on its path: emits visibilityKnown once; a visible item then follows the
+    // desktop.
     void confirmVisible(TrayItem& item);
 
 Q_SIGNALS:
@@ -44,12 +48,14 @@ Q_SIGNALS:
     void visibilityKnown(bool visible);
 
 private:
-    enum class Waiting { Nothing, Host, Visibility };
+    enum class Waiting { Nothing, Host, Visibility, Following };
 
     TrayPath availablePath() const;
     void recheck();
     void onItems(const QStringList& items);
     void finish(bool success);
+    void startFollowing();
+    void follow();
     static QWindow* xembedIconWindow();
 
     StatusNotifierWatcher* m_watcher = nullptr;

@@ -135,9 +135,11 @@ QJsonObject HostSession::execute(const QString& command, const QString& argument
     if (!itemCommands.contains(command)) {
         throw std::runtime_error("unknown command");
     }
-    const std::optional<StatusNotifierWatcher::Item> item = m_watcher.firstItem();
+    // "dump <item>" reads the item listed as <item> by "items"; every other command the first item.
+    const bool named = command == QStringLiteral("dump") && !argument.isEmpty();
+    const std::optional<StatusNotifierWatcher::Item> item = named ? m_watcher.item(argument) : m_watcher.firstItem();
     if (!item) {
-        throw std::runtime_error("no item registered");
+        throw std::runtime_error(named ? "no such item" : "no item registered");
     }
     const ItemClient client(m_connection, item->service, item->path);
     if (command == QStringLiteral("dump")) {

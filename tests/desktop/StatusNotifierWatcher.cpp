@@ -55,6 +55,16 @@ std::optional<StatusNotifierWatcher::Item> StatusNotifierWatcher::firstItem() co
     return m_items.first();
 }
 
+std::optional<StatusNotifierWatcher::Item> StatusNotifierWatcher::item(const QString& key) const
+{
+    for (const Item& item : m_items) {
+        if (itemKey(item) == key) {
+            return item;
+        }
+    }
+    return std::nullopt;
+}
+
 void StatusNotifierWatcher::RegisterStatusNotifierItem(const QString& serviceOrPath)
 {
     const bool isPath = serviceOrPath.startsWith(QLatin1Char('/'));

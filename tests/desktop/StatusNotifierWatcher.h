@@ -57,6 +57,8 @@ public:
     bool isHostRegistered() const { return true; }
     int protocolVersion() const { return 0; }
     std::optional<Item> firstItem() const;
+    // The item listed as `key` ("<service><path>").
+    std::optional<Item> item(const QString& key) const;
 
 public Q_SLOTS:
     // `serviceOrPath` is a bus name, whose item lives at /StatusNotifierItem, or an object path on the

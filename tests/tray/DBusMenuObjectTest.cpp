@@ -1,6 +1,7 @@
 // The menu export as a tray host's calls reach it over a private session bus: every bad argument (an
 // unknown or stale id, a depth out of range, an unknown property or event name, wrong argument types) is
 // answered with a D-Bus error and changes nothing, and group calls skip unknown ids as the interface says.
+// The states of one pass of the event loop cost one signal.
 #include "tray/DBusMenuObject.h"
 
 #include "TestDesktop.h"
@@ -136,6 +137,41 @@ TEST_F(DBusMenuObjectTest, GroupsSkipUnknownIdsAndStaleIdsAreRefusedAfterARebuil
     EXPECT_EQ(call("Event", {go, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u}).type(),
               QDBusMessage::ErrorMessage);
     EXPECT_EQ(m_picked.size(), 1u);
+}
+
+TEST_F(DBusMenuObjectTest, StatesOfOnePassSendOneSignalWithTheLastValues)
+{
+    std::vector<uint> layouts;
+    std::vector<MenuItemPropertiesList> updates;
+    QObject::connect(&m_menu, &DBusMenuObject::LayoutUpdated,
+                     [&layouts](uint revision, int) { layouts.push_back(revision); });
+    QObject::connect(&m_menu, &DBusMenuObject::ItemsPropertiesUpdated,
+                     [&updates](const MenuItemPropertiesList& changed) { updates.push_back(changed); });
+    QCoreApplication::processEvents();
+    layouts.clear();
+
+    // In place: one signal, each property with its last value, nothing that did not change.
+    const auto replaced = [](std::string text, const std::string& from, const std::string& to) {
+        return text.replace(text.find(from), from.size(), to);
+    };
+    const std::string first = replaced(sample, R"("Go")", R"("Went")");
+    const std::string second =
+        replaced(replaced(first, R"("Went")", R"("Gone")"), R"("Off","enabled":false)", R"("Off","enabled":true)");
+    m_menu.update(state(first));
+    m_menu.update(state(second));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(updates.size(), 1u);
+    ASSERT_EQ(updates[0].size(), 2);
+    EXPECT_EQ(updates[0][0].properties, (QVariantMap{{QStringLiteral("label"), QStringLiteral("Gone")}}));
+    EXPECT_EQ(updates[0][1].properties, (QVariantMap{{QStringLiteral("enabled"), true}}));
+
+    // A new layout stands for the changes made with it.
+    m_menu.update(state(first));
+    m_menu.rebuild(state(sample));
+    m_menu.update(state(second));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(updates.size(), 1u);
+    EXPECT_EQ(layouts, std::vector<uint>{layout().first});
 }
 
 } // namespace
