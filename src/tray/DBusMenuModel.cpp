@@ -347,9 +347,9 @@ QVariantMap DBusMenuModel::properties(std::size_t index, const QStringList& name
 {
     const Item& item = m_items[index];
     QVariantMap properties;
-    const auto add = [&properties, &names](const QString& key, QVariant value) {
+    const auto add = [&properties, &names](const QString& key, const QVariant& value) {
         if (names.isEmpty() || names.contains(key)) {
-            properties.insert(key, std::move(value));
+            properties.insert(key, value);
         }
     };
     if (index != 0 && item.separator) {

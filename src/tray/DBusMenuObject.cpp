@@ -87,7 +87,7 @@ QDBusVariant DBusMenuObject::GetProperty(int id, const QString& name)
     return QDBusVariant(value.isValid() ? value : QVariant(QString()));
 }
 
-void DBusMenuObject::Event(int id, const QString& eventId, const QDBusVariant&, uint)
+void DBusMenuObject::Event(int id, const QString& eventId, const QDBusVariant& /*data*/, uint /*timestamp*/)
 {
     std::vector<std::string> picked;
     if (answer(m_model.event(id, eventId, picked))) {

@@ -40,13 +40,13 @@ void StatusNotifierItemObject::setToolTipTitle(const QString& title)
     }
 }
 
-void StatusNotifierItemObject::ContextMenu(int, int) {}
+void StatusNotifierItemObject::ContextMenu(int /*x*/, int /*y*/) {}
 
-void StatusNotifierItemObject::Activate(int, int) {}
+void StatusNotifierItemObject::Activate(int /*x*/, int /*y*/) {}
 
-void StatusNotifierItemObject::SecondaryActivate(int, int) {}
+void StatusNotifierItemObject::SecondaryActivate(int /*x*/, int /*y*/) {}
 
-void StatusNotifierItemObject::Scroll(int, const QString& orientation)
+void StatusNotifierItemObject::Scroll(int /*delta*/, const QString& orientation)
 {
     const QString lower = orientation.toLower();
     if (lower != QLatin1String("horizontal") && lower != QLatin1String("vertical") && calledFromDBus()) {

@@ -48,7 +48,7 @@ private Q_SLOTS:
     void onHostRegistered();
     void onItemRegistered();
 
-private:
+private: // NOLINT(readability-redundant-access-specifiers): the slots above need their own section for moc
     void onOwner(const QString& owner);
     void queryHost();
     void setState(State state);
