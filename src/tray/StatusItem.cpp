@@ -19,8 +19,7 @@ const char* const startingTitle = "正在启动…";
 
 } // namespace
 
-StatusItem::StatusItem(EventSink& events, TrayPath path, QObject* parent)
-    : QObject(parent), m_events(events), m_path(path)
+StatusItem::StatusItem(EventSink& events, QObject* parent) : QObject(parent), m_events(events)
 {
     buildTray();
 }
@@ -60,7 +59,7 @@ void StatusItem::setIcon(std::string_view status, std::string_view summary)
         m_shownMark = mark;
         m_iconShown = true;
     }
-    const QString tooltip = tooltipText(summary, m_path);
+    const QString tooltip = tooltipText(summary);
     if (tooltip != m_shownTooltip) {
         m_trayIcon->setToolTip(tooltip);
         m_shownTooltip = tooltip;
@@ -148,7 +147,7 @@ StatusItem::Row& StatusItem::addRow(QMenu* menu, const MenuEntry& entry)
     row.enabled = entry.enabled;
     // The action is complete before it joins the menu, so the menu (and the shell, over D-Bus) sees one
     // new row rather than a new row and then changes to it. The menu owns it, as addAction(text) would.
-    row.item = new QAction(menuTitle(shownRowTitle(entry.text), m_path), menu);
+    row.item = new QAction(menuTitle(shownRowTitle(entry.text)), menu);
     row.item->setEnabled(entry.enabled);
     menu->addAction(row.item);
     connect(row.item, &QAction::triggered, this, [this, &row] { menuAction(row); });
@@ -167,7 +166,7 @@ void StatusItem::updateRow(Row& row, const MenuEntry& entry)
 {
     // The title is made (cut, escaped, converted) only when the text differs from the one it came from.
     if (entry.text != row.text) {
-        const QString title = menuTitle(shownRowTitle(entry.text), m_path);
+        const QString title = menuTitle(shownRowTitle(entry.text));
         if (row.item->text() != title) {
             row.item->setText(title);
         }

@@ -9,7 +9,6 @@
 #include "protocol/MenuLayout.h"
 #include "protocol/TrayFrontend.h"
 #include "tray/StatusIcon.h"
-#include "tray/TrayPath.h"
 
 #include <QObject>
 
@@ -29,7 +28,7 @@ class StatusItem final : public QObject, public TrayFrontend {
     Q_DISABLE_COPY_MOVE(StatusItem)
 
 public:
-    StatusItem(EventSink& events, TrayPath path, QObject* parent = nullptr);
+    explicit StatusItem(EventSink& events, QObject* parent = nullptr);
     ~StatusItem() override;
 
     void apply(const TrayState& state) override;
@@ -63,7 +62,6 @@ private:
     Row* rowFor(std::string_view id) const;
 
     EventSink& m_events;
-    TrayPath m_path = TrayPath::None;
     StatusIcon m_iconPainter;
     QSystemTrayIcon* m_trayIcon = nullptr;
     QMenu* m_menu = nullptr;

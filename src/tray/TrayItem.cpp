@@ -74,7 +74,7 @@ void TrayItem::build()
         m_view = item;
         m_frontend = item;
     } else if (m_path == TrayPath::XEmbed) {
-        auto* item = new StatusItem(m_events, m_path, this);
+        auto* item = new StatusItem(m_events, this);
         m_view = item;
         m_frontend = item;
     }

@@ -55,7 +55,7 @@ protected:
     }
 
     RecordingSink m_events;
-    StatusItem m_item{m_events, TrayPath::XEmbed};
+    StatusItem m_item{m_events};
 };
 
 TEST_F(StatusItemTest, StartsWithTheDisabledStartingRow)
