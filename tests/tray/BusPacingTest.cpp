@@ -4,7 +4,6 @@
 #include "tray/BusPacing.h"
 
 #include "InputChannelFixture.h"
-#include "TestDesktop.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -58,12 +57,3 @@ INSTANTIATE_TEST_SUITE_P(ItemConnections, BusPacingTest, ::testing::Values("self
 
 } // namespace
 } // namespace corvane
-
-int main(int argc, char** argv)
-{
-    const corvane::test::TestDesktop desktop;
-    ::setenv("DBUS_SESSION_BUS_ADDRESS", desktop.environment().get("DBUS_SESSION_BUS_ADDRESS").value().c_str(), 1);
-    QCoreApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -4,7 +4,6 @@
 // The states of one pass of the event loop cost one signal.
 #include "tray/DBusMenuObject.h"
 
-#include "TestDesktop.h"
 #include "protocol/TrayStateDecoder.h"
 
 #include <QCoreApplication>
@@ -176,12 +175,3 @@ TEST_F(DBusMenuObjectTest, StatesOfOnePassSendOneSignalWithTheLastValues)
 
 } // namespace
 } // namespace corvane
-
-int main(int argc, char** argv)
-{
-    const corvane::test::TestDesktop desktop;
-    ::setenv("DBUS_SESSION_BUS_ADDRESS", desktop.environment().get("DBUS_SESSION_BUS_ADDRESS").value().c_str(), 1);
-    QCoreApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
