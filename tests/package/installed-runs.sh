@@ -49,7 +49,7 @@ call() {
     dbus-send --session --print-reply=literal --reply-timeout=10000 "$@"
 }
 item="$(call --dest=org.kde.StatusNotifierWatcher /StatusNotifierWatcher org.freedesktop.DBus.Properties.Get \
-    string:org.kde.StatusNotifierWatcher string:RegisteredStatusNotifierItems | grep -o ':[0-9.]*/[^ ]*')" ||
+    string:org.kde.StatusNotifierWatcher string:RegisteredStatusNotifierItems | grep -oE '[A-Za-z0-9_.:-]+/[^ ]*' | head -n 1)" ||
     fail "no item registered with the tray host"
 service="${item%%/*}"
 menu="$(call --dest="$service" "/${item#*/}" org.freedesktop.DBus.Properties.Get string:org.kde.StatusNotifierItem \
