@@ -10,10 +10,14 @@ work="$1"
 # The runs keep their lock files in WORK/tmp, where the package test looks for them afterwards.
 export TMPDIR="$work/tmp"
 pids=()
+to_tray=
+# corvane-tray ends when its input closes (a termination signal only asks it to quit), so that comes
+# first; whatever still runs after a moment is killed.
 cleanup() {
     local pid
+    [ -z "$to_tray" ] || exec {to_tray}>&-
     for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null || true
+        timeout 5 tail --pid="$pid" -f /dev/null 2>/dev/null || kill -KILL "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
 }
@@ -63,6 +67,7 @@ echo "   the tray host sees $item with the menu rows 暂停 and 退出"
 echo '{"exerciseMenu":"pause"}' >&"$to_tray"
 expect '{"action":"pause","event":"menu"}'
 exec {to_tray}>&-
+to_tray=
 status=0
 wait "$tray" || status=$?
 pids=()
