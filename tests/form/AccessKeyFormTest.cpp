@@ -429,7 +429,7 @@ TEST_F(Keyboard, EscapeWhileBusyCancelsAndAfterSuccessDoesNothing)
 TEST_F(Keyboard, ReturnAndSpacePressTheFocusedButtonNotTheDefaultOne)
 {
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
-        SCOPED_TRACE(QTest::toString(QKeySequence(key)));
+        SCOPED_TRACE(QKeySequence(key).toString().toStdString());
         AccessKeyForm form(m_events);
         FormWindow* shown = showActive(form, true, "/srv/p");
         ASSERT_NE(shown, nullptr);
