@@ -39,8 +39,6 @@ public:
     void requestClose();
     void stop();
 
-    bool stopping() const { return m_stopping; }
-
 private:
     void launchForm();
     void launchTray();

@@ -40,7 +40,6 @@ public:
     void setFeedbackText(const QString& message);
     // The feedback line in the error colour, or in the secondary text colour.
     void setFeedbackError(bool error);
-    bool feedbackError() const { return m_feedbackError; }
     void allowClose() { m_closeAllowed = true; }
 
 Q_SIGNALS:

@@ -1,5 +1,5 @@
 // How the status item reaches the desktop shell: as a StatusNotifierItem over D-Bus, or embedded in an
-// XEmbed system tray. Qt picks one per process when the first tray icon is created.
+// XEmbed system tray. The item takes the path the desktop offers, and moves when that changes.
 #pragma once
 
 namespace corvane {
