@@ -129,6 +129,18 @@ TEST_F(DBusMenuObjectTest, GroupsSkipUnknownIdsAndStaleIdsAreRefusedAfterARebuil
     // The disabled row reports nothing; the enabled one reports its action once.
     EXPECT_EQ(m_picked, std::vector<std::string>{"go"});
 
+    // The calls with id lists reach the menu (GTK hosts build their rows from these answers).
+    const QDBusMessage properties =
+        call("GetGroupProperties", {QVariant::fromValue(MenuIdList{off, go}), QStringList()});
+    ASSERT_EQ(properties.type(), QDBusMessage::ReplyMessage) << properties.errorMessage().toStdString();
+    const auto answered = qdbus_cast<MenuItemPropertiesList>(properties.arguments().value(0));
+    ASSERT_EQ(answered.size(), 2);
+    EXPECT_EQ(answered[0].id, off);
+    EXPECT_EQ(answered[1].properties.value(QStringLiteral("label")), QStringLiteral("Go"));
+    const QDBusMessage shown = call("AboutToShowGroup", {QVariant::fromValue(MenuIdList{0, 999})});
+    ASSERT_EQ(shown.type(), QDBusMessage::ReplyMessage) << shown.errorMessage().toStdString();
+    EXPECT_EQ(qdbus_cast<MenuIdList>(shown.arguments().value(1)), MenuIdList{999});
+
     m_menu.rebuild(state(sample));
     const auto [rebuilt, now] = layout();
     EXPECT_GT(rebuilt, revision);
