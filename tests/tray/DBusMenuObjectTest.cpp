@@ -150,6 +150,33 @@ TEST_F(DBusMenuObjectTest, GroupsSkipUnknownIdsAndStaleIdsAreRefusedAfterARebuil
     EXPECT_EQ(m_picked.size(), 1u);
 }
 
+TEST_F(DBusMenuObjectTest, UnderscoredLabelsCarryTheShownTextForScreenReaders)
+{
+    // GTK hosts name a row without "accessible-desc" after its label with every "_" removed.
+    std::vector<MenuItemPropertiesList> updates;
+    QObject::connect(&m_menu, &DBusMenuObject::ItemsPropertiesUpdated,
+                     [&updates](const MenuItemPropertiesList& changed) { updates.push_back(changed); });
+    const auto withGo = [](const std::string& text) {
+        std::string json = sample;
+        return json.replace(json.find(R"("Go")"), 4, text);
+    };
+    m_menu.rebuild(state(withGo(R"("Save & _quit_")")));
+    const MenuLayoutItem row = layout().second.children[0];
+    EXPECT_EQ(row.properties.value(QStringLiteral("label")), QStringLiteral("Save & __quit__"));
+    EXPECT_EQ(row.properties.value(QStringLiteral("accessible-desc")), QStringLiteral("Save & _quit_"));
+    EXPECT_FALSE(layout().second.children[2].properties.contains(QStringLiteral("accessible-desc")));
+
+    // Once carried, it follows the label, also to a text without an underscore.
+    QCoreApplication::processEvents();
+    m_menu.update(state(withGo(R"("Quit")")));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(updates.size(), 1u);
+    ASSERT_EQ(updates[0].size(), 1);
+    EXPECT_EQ(updates[0][0].properties.value(QStringLiteral("accessible-desc")), QStringLiteral("Quit"));
+    const QDBusMessage desc = call("GetProperty", {row.id, QStringLiteral("accessible-desc")});
+    EXPECT_EQ(desc.arguments().value(0).value<QDBusVariant>().variant(), QStringLiteral("Quit"));
+}
+
 TEST_F(DBusMenuObjectTest, StatesOfOnePassSendOneSignalWithTheLastValues)
 {
     std::vector<uint> layouts;
