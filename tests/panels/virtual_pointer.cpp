@@ -219,6 +219,12 @@ int main(int argc, char** argv)
             }
         }
     }
+    zwlr_virtual_pointer_manager_v1_destroy(globals.manager);
+    wl_output_destroy(globals.output);
+    if (globals.seat) {
+        wl_seat_destroy(globals.seat);
+    }
+    wl_registry_destroy(registry);
     wl_display_roundtrip(display);
     wl_display_disconnect(display);
     return status;
