@@ -22,6 +22,7 @@ const QString labelKey = QStringLiteral("label");
 const QString enabledKey = QStringLiteral("enabled");
 const QString typeKey = QStringLiteral("type");
 const QString childrenDisplayKey = QStringLiteral("children-display");
+const QString accessibleDescKey = QStringLiteral("accessible-desc");
 
 // Every item property the interface defines, with its default value. "x-" names are vendor extensions:
 // a host may ask for them, and no item here carries one.
@@ -89,6 +90,18 @@ QString labelOf(const std::string& text)
     return dbusMenuLabel(shownRowTitle(text));
 }
 
+// GTK hosts (libdbusmenu-gtk) name a row that has no "accessible-desc" after its label with every "_"
+// taken out, so a screen reader would read "_now_" as "now". A label holding an underscore therefore
+// carries the text as it is shown; a row that carried it goes on carrying it, since taking a property
+// back would leave those hosts with an empty name.
+std::optional<QString> accessibleDescOf(const QString& label, bool carried)
+{
+    if (!carried && !label.contains(QLatin1Char('_'))) {
+        return std::nullopt;
+    }
+    return QString(label).replace(QLatin1String("__"), QLatin1String("_"));
+}
+
 } // namespace
 
 DBusMenuModel::DBusMenuModel()
@@ -133,6 +146,7 @@ std::size_t DBusMenuModel::addItem(const MenuEntry& entry)
     if (!item.separator) {
         item.text = entry.text;
         item.label = labelOf(entry.text);
+        item.accessibleDesc = accessibleDescOf(item.label, false);
         item.action = entry.actionOrEmpty();
         item.enabled = entry.enabled;
     }
@@ -157,6 +171,11 @@ MenuItemPropertiesList DBusMenuModel::update(const TrayState& state)
             if (QString label = labelOf(entry.text); label != item.label) {
                 item.label = std::move(label);
                 properties.insert(labelKey, item.label);
+                if (auto desc = accessibleDescOf(item.label, item.accessibleDesc.has_value());
+                    desc != item.accessibleDesc) {
+                    item.accessibleDesc = std::move(desc);
+                    properties.insert(accessibleDescKey, *item.accessibleDesc);
+                }
             }
         }
         if (entry.enabled != item.enabled) {
@@ -359,6 +378,9 @@ QVariantMap DBusMenuModel::properties(std::size_t index, const QStringList& name
     if (index != 0) {
         add(labelKey, item.label);
         add(enabledKey, item.enabled);
+        if (item.accessibleDesc) {
+            add(accessibleDescKey, *item.accessibleDesc);
+        }
     }
     if (!item.children.empty()) {
         add(childrenDisplayKey, QStringLiteral("submenu"));

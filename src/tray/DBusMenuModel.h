@@ -74,6 +74,8 @@ private:
         std::string text;
         std::string action;
         QString label;
+        // The shown text for screen readers, once the label holds an underscore (see accessibleDescOf).
+        std::optional<QString> accessibleDesc;
         bool enabled = true;
         bool separator = false;
     };
