@@ -245,15 +245,17 @@ std::optional<MenuCallFailure> DBusMenuModel::groupProperties(const MenuIdList& 
             indexes.push_back(index);
         }
     }
+    // Unknown ids are left out, as a panel may still ask for items of a layout it has not fetched again;
+    // only a call naming no item at all is refused.
     for (const int id : ids) {
         const std::optional<std::size_t> index = indexOf(id);
-        if (!index) {
-            return unknownId(id);
-        }
         // Each item once, however often it is asked for.
-        if (std::find(indexes.begin(), indexes.end(), *index) == indexes.end()) {
+        if (index && std::find(indexes.begin(), indexes.end(), *index) == indexes.end()) {
             indexes.push_back(*index);
         }
+    }
+    if (indexes.empty() && !ids.isEmpty()) {
+        return unknownId(ids.front());
     }
     properties.clear();
     for (const std::size_t index : indexes) {
