@@ -1,0 +1,260 @@
+#!/usr/bin/python3
+"""The tray item on a real panel, as a person meets it.
+
+Runs on a private X11 desktop (scripts/private-desktop) with openbox, the accessibility bus and one real
+panel: xfce4-panel (systray plugin, StatusNotifierItem, GTK menus), lxqt-panel (statusnotifier plugin, Qt
+menus) or tint2 (XEmbed: the menu is ours). The real corvane-tray shows a state whose texts carry "&", "_",
+"<", ">" and Chinese. Checks: the item's artwork is on screen; a click opens the panel's menu and its rows
+read literally over AT-SPI, with no mnemonic; a click on a row gives the controller the row's "menu" event;
+the item comes back after the panel is ended and started again.
+
+    panel_test.py path/to/corvane-tray xfce4|lxqt|tint2
+"""
+
+import json
+import os
+import queue
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi  # noqa: E402
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from glib_wait import pump_until  # noqa: E402
+
+TRAY = None
+PANEL = None
+CONFIG = os.path.join(os.path.dirname(os.path.abspath(__file__)), "config")
+PATIENCE = 20.0
+# The artwork's blue, which no panel here draws itself.
+ARTWORK_BLUE = "#3A6FD8"
+
+ROWS = ["Pause & resume _now_", "More", "Disabled", "退出"]
+STATE = {
+    "status": "ready", "iconStatus": "busy", "tooltip": "Corvane & co_op <b>x</b>",
+    "menu": [
+        {"id": "a", "text": ROWS[0], "enabled": True, "action": "pause"},
+        {"id": "s1", "text": "", "enabled": True, "separator": True},
+        {"id": "p", "text": "More", "enabled": True, "children": [
+            {"id": "c1", "text": "Child", "enabled": True, "action": "child"},
+            {"id": "c2", "text": "", "enabled": False, "separator": True},
+            {"id": "c3", "text": "Quiet child", "enabled": True}]},
+        {"id": "d", "text": "Disabled", "enabled": False, "action": "never"},
+        {"id": "q", "text": "退出", "enabled": True, "action": "quit"},
+    ],
+}
+
+
+class Panel:
+    """How each panel is set up, started, and which button opens the item's menu."""
+
+    def __init__(self, argv, button, config=(), helpers=()):
+        self.argv = argv
+        self.button = button
+        self.config = config
+        self.helpers = helpers
+
+
+PANELS = {
+    "xfce4": Panel(["xfce4-panel"], "1",
+                   config=[("xfce4-panel.xml", "xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml")],
+                   helpers=[["/usr/lib/x86_64-linux-gnu/xfce4/xfconf/xfconfd"]]),
+    # LXQt opens an item's menu with the right button; the left one asks the item to activate.
+    "lxqt": Panel(["lxqt-panel"], "3", config=[("lxqt-panel.conf", "lxqt/panel.conf")]),
+    "tint2": Panel(["tint2", "-c", os.path.join(CONFIG, "tint2rc")], "1"),
+}
+
+
+class Desktop:
+    """The session around the panel: a private home, openbox, the accessibility bus, the panel and the
+    tray. Every process is ended by its id."""
+
+    def __init__(self, panel):
+        self.panel = panel
+        self.scratch = tempfile.mkdtemp(prefix="corvane-panel-")
+        home = os.path.join(self.scratch, "home")
+        self.environment = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
+                                XDG_CACHE_HOME=os.path.join(home, ".cache"),
+                                QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", GTK_MODULES="gail:atk-bridge")
+        for name in ("CORVANE_UI_READY_MARKER", "QT_QPA_PLATFORMTHEME"):
+            self.environment.pop(name, None)
+        for source, target in panel.config:
+            target = os.path.join(home, ".config", target)
+            os.makedirs(os.path.dirname(target), exist_ok=True)
+            shutil.copy(os.path.join(CONFIG, source), target)
+        self.processes = []
+        self.start(["openbox"])
+        for helper in panel.helpers:
+            self.start(helper)
+        self.panel_process = self.start_panel()
+        self.events = queue.Queue()
+        self.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+        subprocess.run(["gdbus", "wait", "--session", "--timeout", str(int(PATIENCE)), "org.a11y.Bus"],
+                       env=self.environment, check=True, timeout=PATIENCE)
+
+    def start(self, argv, **options):
+        options.setdefault("stderr", subprocess.DEVNULL)
+        process = subprocess.Popen(argv, env=self.environment, **options)
+        self.processes.append(process)
+        return process
+
+    def start_panel(self):
+        return self.start(self.panel.argv, stdout=subprocess.DEVNULL)
+
+    def end(self, process):
+        if process.poll() is None:
+            process.terminate()
+            process.wait(PATIENCE)
+
+    def close(self):
+        for process in reversed(self.processes):
+            self.end(process)
+        shutil.rmtree(self.scratch, ignore_errors=True)
+
+    def start_tray(self):
+        self.environment["CORVANE_TRAY_INSTANCE_ID"] = os.urandom(32).hex()
+        self.tray = self.start([TRAY], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, stderr=None)
+        threading.Thread(target=self.read_events, daemon=True).start()
+        self.tray.stdin.write(json.dumps(STATE, ensure_ascii=False) + "\n")
+        self.tray.stdin.flush()
+
+    def read_events(self):
+        for line in self.tray.stdout:
+            self.events.put(line.strip())
+
+    def next_event(self):
+        pump_until(lambda: not self.events.empty(), "an event from corvane-tray")
+        line = self.events.get_nowait()
+        return json.loads(line)
+
+    def xdotool(self, *arguments):
+        subprocess.run(["xdotool", *arguments], env=self.environment, check=True, timeout=PATIENCE)
+
+    def click(self, x, y, button="1"):
+        self.xdotool("mousemove", str(x), str(y))
+        self.xdotool("click", button)
+
+    def artwork(self):
+        """The box (x, y, width, height) the artwork's blue takes on screen, or None."""
+        shot = os.path.join(self.scratch, "screen.png")
+        subprocess.run(["import", "-window", "root", shot], env=self.environment, check=True, timeout=PATIENCE)
+        box = subprocess.run(["convert", shot, "-fuzz", "3%", "-fill", "white", "-opaque", ARTWORK_BLUE,
+                              "-fill", "black", "+opaque", "white", "-format", "%@", "info:"],
+                             env=self.environment, capture_output=True, text=True, check=True).stdout
+        size, _, position = box.partition("+")
+        width, height = (int(n) for n in size.split("x"))
+        x, y = (int(n) for n in position.split("+"))
+        # An image with none of the blue trims to a single pixel.
+        return (x, y, width, height) if width > 4 and height > 4 else None
+
+    def wait_for_artwork(self, shown=True):
+        pump_until(lambda: (self.artwork() is not None) == shown,
+                   "the item's artwork " + ("on screen" if shown else "gone"))
+        return self.artwork()
+
+
+KINDS = ("object:state-changed:showing", "window:create", "object:children-changed", "object:state-changed:visible", "window:activate", "focus:", "object:state-changed:focused", "object:state-changed:selected")
+class MenuWatch:
+    """The menu rows AT-SPI reports as they come on screen."""
+
+    def __init__(self):
+        self.rows = {}
+        self.listener = Atspi.EventListener.new(self.on_event)
+        for kind in KINDS:
+            self.listener.register(kind)
+
+    def on_event(self, event):
+        if event.type == "object:state-changed:showing" and event.detail1 == 1:
+            self.take(event.source)
+
+    def take(self, source):
+        for item in [source] + [source.get_child_at_index(i) for i in range(source.get_child_count())]:
+            if item is not None and item.get_role() in (Atspi.Role.MENU_ITEM, Atspi.Role.MENU):
+                self.rows[item.get_name()] = item
+
+    def close(self):
+        for kind in KINDS:
+            self.listener.deregister(kind)
+
+
+def key_bindings(item):
+    action = item.get_action_iface()
+    return [action.get_key_binding(i) for i in range(action.get_n_actions())] if action else []
+
+
+def centre(item):
+    box = item.get_extents(Atspi.CoordType.SCREEN)
+    return box.x + box.width // 2, box.y + box.height // 2
+
+
+class PanelTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.desktop = Desktop(PANELS[PANEL])
+        cls.desktop.start_tray()
+        started = [cls.desktop.next_event(), cls.desktop.next_event()]
+        assert started == [{"event": "ready"}, {"event": "tray-visible"}], started
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.desktop.tray.stdin.close()
+        cls.desktop.tray.wait(PATIENCE)
+        cls.desktop.close()
+
+    def open_menu(self):
+        """Clicks the item until the panel's menu is on screen; the menu's rows as AT-SPI reads them."""
+        for _ in range(4):
+            x, y, width, height = self.desktop.wait_for_artwork()
+            watch = MenuWatch()
+            try:
+                self.desktop.click(x + width // 2, y + height // 2, self.desktop.panel.button)
+                pump_until(lambda: all(name in watch.rows for name in ROWS), "the menu", patience=4.0)
+                return (x, y), [watch.rows[name] for name in ROWS]
+            except AssertionError:
+                # A panel that has just come up may not take the first click yet: a person would click again.
+                self.desktop.xdotool("key", "Escape")
+            finally:
+                watch.close()
+        self.fail("the menu's rows " + repr(ROWS) + " never came; seen " + repr(sorted(watch.rows)))
+
+    def test_the_item_on_the_panel(self):
+        # The panel and the accessibility bus start together, and so the bus never misses the panel (Qt's
+        # bridge may miss a bus that was there first): the texts are read over AT-SPI from this first start.
+        item, rows = self.open_menu()
+        # A row shown with a mnemonic lost an "_" or an "&" on the way.
+        for row in rows:
+            self.assertEqual([binding for binding in key_bindings(row) if binding], [], row.get_name())
+        self.assertFalse(rows[2].get_state_set().contains(Atspi.StateType.ENABLED))
+        first = centre(rows[0])
+        self.desktop.click(*first)
+        self.assertEqual(self.desktop.next_event(), {"event": "menu", "action": "pause"})
+
+        # The panel ended and started again: the item comes back, and a click on it and then where its
+        # first row was gives that row's event.
+        self.desktop.end(self.desktop.panel_process)
+        self.desktop.wait_for_artwork(shown=False)
+        self.desktop.panel_process = self.desktop.start_panel()
+        for _ in range(4):
+            x, y, width, height = self.desktop.wait_for_artwork()
+            self.desktop.click(x + width // 2, y + height // 2, self.desktop.panel.button)
+            self.desktop.click(first[0] - item[0] + x, first[1] - item[1] + y)
+            try:
+                pump_until(lambda: not self.desktop.events.empty(), "the row's event", patience=4.0)
+                break
+            except AssertionError:
+                self.desktop.xdotool("key", "Escape")
+        self.assertEqual(self.desktop.next_event(), {"event": "menu", "action": "pause"})
+        self.assertIsNone(self.desktop.tray.poll())
+
+
+if __name__ == "__main__":
+    TRAY, PANEL = sys.argv[1], sys.argv[2]
+    unittest.main(argv=sys.argv[:1], verbosity=2)
