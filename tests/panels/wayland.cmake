@@ -35,3 +35,10 @@ add_test(NAME waybar_panel_test
                  --bin ${PROJECT_SOURCE_DIR}/tests/support/glib_wait.py --bin ${CMAKE_CURRENT_SOURCE_DIR}/waybar_test.py
                  -- waybar_test.py)
 set_tests_properties(waybar_panel_test PROPERTIES TIMEOUT 120 LABELS "panels;desktop")
+
+# The form on the same Wayland session: "form-visible" is a window sway shows.
+add_test(NAME sway_form_test
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wayland-session
+                 --bin $<TARGET_FILE:corvane-tray> --bin ${CMAKE_CURRENT_SOURCE_DIR}/sway_form_test.py
+                 -- sway_form_test.py)
+set_tests_properties(sway_form_test PROPERTIES TIMEOUT 60 LABELS "panels;desktop;form")
