@@ -591,17 +591,23 @@ std::string runTrayState(std::string_view input)
     if (input.size() > maxLineBytes) {
         return {};
     }
-    const std::optional<TrayState> state = decodeTrayState(input);
+    // The text is decoded while it is parsed; parsing it into a value and decoding that is the reference.
+    const TrayLine line = decodeTrayLine(input);
+    const std::optional<nlohmann::json> value = parseJson(input);
+    if (line.isJson != value.has_value()) {
+        return "reading the text and parsing it disagree on whether it is JSON";
+    }
+    const std::optional<TrayState> fromValue = value ? trayStateFromJson(*value) : std::nullopt;
+    if (line.state.has_value() != fromValue.has_value() || (fromValue && !sameState(*fromValue, *line.state))) {
+        return "decoding the text and decoding its value differ";
+    }
+    const std::string* exercise = value ? findString(*value, "exerciseMenu") : nullptr;
+    if (line.exerciseMenu.has_value() != (exercise != nullptr) || (exercise && *exercise != *line.exerciseMenu)) {
+        return "reading the text and parsing it find another exerciseMenu";
+    }
+    const std::optional<TrayState>& state = line.state;
     if (!state) {
         return {};
-    }
-    const std::optional<nlohmann::json> value = parseJson(input);
-    if (!value) {
-        return "decoded a state from a text that does not parse";
-    }
-    if (const std::optional<TrayState> fromValue = trayStateFromJson(*value);
-        !fromValue || !sameState(*fromValue, *state)) {
-        return "decoding the text and decoding its value differ";
     }
     if (const std::optional<TrayState> again = decodeTrayState(std::string_view(stateText(*state)));
         !again || !sameState(*again, *state)) {

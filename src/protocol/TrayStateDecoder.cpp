@@ -1,6 +1,8 @@
 #include "protocol/TrayStateDecoder.h"
 
 #include "protocol/JsonText.h"
+#include "protocol/PlainJson.h"
+#include "protocol/TrayStateReader.h"
 
 #include <type_traits>
 
@@ -127,11 +129,30 @@ std::optional<TrayState> trayStateFromJson(json&& value)
 
 std::optional<TrayState> decodeTrayState(std::string_view text)
 {
-    std::optional<json> value = parseJson(text);
-    if (!value) {
-        return std::nullopt;
+    return decodeTrayLine(text).state;
+}
+
+TrayLine decodeTrayLine(std::string_view text)
+{
+    TrayLine line;
+    // As in parseJson: the parser would take a NUL byte for the end of the input.
+    if (text.find('\0') != std::string_view::npos) {
+        return line;
     }
-    return decodeState(*value);
+    TrayStateReader reader;
+    // The usual text is read quickly; anything else, and any text that is not JSON, by nlohmann's parser,
+    // which decides what is refused.
+    if (!readPlainJson(text, reader)) {
+        reader = TrayStateReader();
+        if (!json::sax_parse(text.begin(), text.end(), &reader, json::input_format_t::json, /*strict=*/true,
+                             /*ignore_comments=*/false)) {
+            return line;
+        }
+    }
+    line.isJson = true;
+    line.state = reader.takeState();
+    line.exerciseMenu = reader.takeExerciseMenu();
+    return line;
 }
 
 } // namespace corvane

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace corvane {
@@ -18,6 +19,31 @@ using test::stateCarrying;
 std::optional<TrayState> decodeText(std::string_view text)
 {
     return decodeTrayState(text);
+}
+
+// A corpus text that is an array of one string (most string cases are), with that string as a tooltip.
+std::optional<std::string> tooltipCarrying(const std::string& bytes)
+{
+    if (bytes.size() < 4 || !bytes.starts_with("[\"") || !bytes.ends_with("\"]")) {
+        return std::nullopt;
+    }
+    return R"({"status":"ready","iconStatus":"ready","menu":[{"id":"a","text":"a","enabled":true}],"tooltip":)" +
+           bytes.substr(1, bytes.size() - 2) + "}";
+}
+
+// A line is read in one pass, mostly without nlohmann's parser; parsing it and decoding the value is the
+// reference: the same verdict on whether it is JSON, the same state, the same tooltip.
+void expectReadAsParsed(const std::string& text, const std::string& name)
+{
+    const TrayLine line = decodeTrayLine(text);
+    const std::optional<nlohmann::json> value = parseJson(text);
+    EXPECT_EQ(line.isJson, value.has_value()) << name;
+    const std::optional<TrayState> reference = value ? trayStateFromJson(*value) : std::nullopt;
+    ASSERT_EQ(line.state.has_value(), reference.has_value()) << name;
+    if (reference) {
+        EXPECT_EQ(line.state->tooltip, reference->tooltip) << name;
+        EXPECT_EQ(line.state->menu.size(), reference->menu.size()) << name;
+    }
 }
 
 class JsonConformance : public ::testing::Test {
@@ -71,6 +97,22 @@ TEST_F(JsonConformance, SurvivesEveryImplementationDefinedText)
     // Kept out of the console; written to the XML report with --gtest_output=xml.
     RecordProperty("accepted_alone", acceptedAlone);
     RecordProperty("accepted_embedded", acceptedEmbedded);
+}
+
+TEST_F(JsonConformance, ReadsEveryTextAsParsingItDoes)
+{
+    std::size_t tooltips = 0;
+    for (const char* prefix : {"y_", "n_", "i_"}) {
+        for (const auto& [name, bytes] : jsonCorpusFiles(prefix)) {
+            expectReadAsParsed(bytes, name);
+            expectReadAsParsed(stateCarrying(bytes), name + " embedded");
+            if (const std::optional<std::string> state = tooltipCarrying(bytes)) {
+                expectReadAsParsed(*state, name + " as the tooltip");
+                ++tooltips;
+            }
+        }
+    }
+    EXPECT_GT(tooltips, 50u) << "the string cases must be read as tooltips";
 }
 
 } // namespace
