@@ -76,9 +76,10 @@ bool TrayStateReader::number_float(json::number_float_t /*value*/, const json::s
     return true;
 }
 
-bool TrayStateReader::text(std::string_view value)
+bool TrayStateReader::string(json::string_t& value)
 {
-    this->value(Kind::String, &value);
+    const std::string_view text = value;
+    this->value(Kind::String, &text);
     return true;
 }
 
@@ -95,7 +96,7 @@ bool TrayStateReader::start_object(std::size_t /*elements*/)
     return true;
 }
 
-bool TrayStateReader::member(std::string_view name)
+bool TrayStateReader::key(json::string_t& name)
 {
     if (m_skipDepth > 0) {
         return true;

@@ -1,10 +1,10 @@
-// Decodes a tray state while its JSON text is parsed: a handler for nlohmann's SAX parser
-// (nlohmann::json::sax_parse), so a line becomes a TrayState without a JSON value being built and torn
-// down first. The parser alone decides whether the text is JSON, exactly as it does for parseJson; the
-// reader applies the rules of trayStateFromJson (exact types, null counts as missing, unknown keys
-// ignored at every level, rows to any depth) to what the parser reports, with a JSON value's own
-// reading of repeated keys: the last one of a name in an object is the one that counts. It also keeps
-// the top-level "exerciseMenu" string of a smoke run's exercise.
+// The tray-state decoder: a handler for nlohmann's SAX parser (nlohmann::json::sax_parse), so a line
+// becomes a TrayState without a JSON value being built and torn down first. The parser alone decides
+// whether the text is JSON, exactly as it does for parseJson; the reader applies the decoding rules
+// (exact types, null counts as missing, unknown keys ignored at every level, rows to any depth) to what
+// the parser reports, and reads repeated keys as a parsed JSON value does: the last one of a name in an
+// object is the one that counts. It also keeps the top-level "exerciseMenu" string of a smoke run's
+// exercise. Used through decodeTrayLine (TrayStateDecoder.h).
 //
 // One reader reads one text. Pure; safe on any thread.
 #pragma once
@@ -38,17 +38,14 @@ public:
     bool number_integer(json::number_integer_t value);
     bool number_unsigned(json::number_unsigned_t value);
     bool number_float(json::number_float_t value, const json::string_t& text);
-    bool string(json::string_t& value) { return text(value); }
+    bool string(json::string_t& value);
     bool binary(json::binary_t& value);
     bool start_object(std::size_t elements);
-    bool key(json::string_t& name) { return member(name); }
+    bool key(json::string_t& name);
     bool end_object();
     bool start_array(std::size_t elements);
     bool end_array();
     bool parse_error(std::size_t position, const std::string& lastToken, const nlohmann::detail::exception& error);
-    // A string value and a member name, as decoded (escapes resolved).
-    bool text(std::string_view value);
-    bool member(std::string_view name);
 
 private:
     enum class Kind : std::uint8_t { Null, Boolean, Number, String, Object, Array };

@@ -31,21 +31,6 @@ std::optional<std::string> tooltipCarrying(const std::string& bytes)
            bytes.substr(1, bytes.size() - 2) + "}";
 }
 
-// A line is read in one pass, mostly without nlohmann's parser; parsing it and decoding the value is the
-// reference: the same verdict on whether it is JSON, the same state, the same tooltip.
-void expectReadAsParsed(const std::string& text, const std::string& name)
-{
-    const TrayLine line = decodeTrayLine(text);
-    const std::optional<nlohmann::json> value = parseJson(text);
-    EXPECT_EQ(line.isJson, value.has_value()) << name;
-    const std::optional<TrayState> reference = value ? trayStateFromJson(*value) : std::nullopt;
-    ASSERT_EQ(line.state.has_value(), reference.has_value()) << name;
-    if (reference) {
-        EXPECT_EQ(line.state->tooltip, reference->tooltip) << name;
-        EXPECT_EQ(line.state->menu.size(), reference->menu.size()) << name;
-    }
-}
-
 class JsonConformance : public ::testing::Test {
 protected:
     void SetUp() override
@@ -99,16 +84,25 @@ TEST_F(JsonConformance, SurvivesEveryImplementationDefinedText)
     RecordProperty("accepted_embedded", acceptedEmbedded);
 }
 
-TEST_F(JsonConformance, ReadsEveryTextAsParsingItDoes)
+// Every corpus text as an unknown member, and every string case as the tooltip: decoded exactly when the
+// whole line parses, and the tooltip is the string the parser reads.
+TEST_F(JsonConformance, DecodesEveryEmbeddedTextExactlyWhenTheLineParses)
 {
     std::size_t tooltips = 0;
     for (const char* prefix : {"y_", "n_", "i_"}) {
         for (const auto& [name, bytes] : jsonCorpusFiles(prefix)) {
-            expectReadAsParsed(bytes, name);
-            expectReadAsParsed(stateCarrying(bytes), name + " embedded");
-            if (const std::optional<std::string> state = tooltipCarrying(bytes)) {
-                expectReadAsParsed(*state, name + " as the tooltip");
-                ++tooltips;
+            const std::string embedded = stateCarrying(bytes);
+            EXPECT_EQ(decodeText(embedded).has_value(), parseJson(embedded).has_value()) << name;
+            const std::optional<std::string> line = tooltipCarrying(bytes);
+            if (!line) {
+                continue;
+            }
+            ++tooltips;
+            const std::optional<TrayState> state = decodeText(*line);
+            const std::optional<nlohmann::json> value = parseJson(*line);
+            ASSERT_EQ(state.has_value(), value.has_value()) << name << " as the tooltip";
+            if (state) {
+                EXPECT_EQ(state->tooltip, value->at("tooltip").get<std::string>()) << name << " as the tooltip";
             }
         }
     }
