@@ -281,9 +281,17 @@ private:
         }
         for (const MenuItemProperties& item : changed) {
             for (auto it = item.properties.begin(); it != item.properties.end(); ++it) {
-                if (it.key() != QLatin1String("label") && it.key() != QLatin1String("enabled")) {
+                if (it.key() != QLatin1String("label") && it.key() != QLatin1String("enabled") &&
+                    it.key() != QLatin1String("accessible-desc")) {
                     return "an in-place change sent " + it.key().toStdString();
                 }
+            }
+            // The screen readers' text changes only with the label, to the label as shown.
+            const QVariant desc = item.properties.value(QStringLiteral("accessible-desc"));
+            if (desc.isValid() &&
+                (!item.properties.contains(QStringLiteral("label")) ||
+                 desc.toString().toStdString() != shown(item.properties.value(QStringLiteral("label")).toString()))) {
+                return "an in-place change sent accessible-desc without its label as shown";
             }
         }
         return checkLayout();
@@ -325,6 +333,11 @@ private:
             }
             if (shown(item.properties.value(QStringLiteral("label")).toString()) != expected) {
                 return "a label does not read back as its text: " + expected;
+            }
+            // GTK hosts name a row after its label with every "_" removed unless it carries this.
+            const QVariant desc = item.properties.value(QStringLiteral("accessible-desc"));
+            if (desc.isValid() ? desc.toString().toStdString() != expected : expected.find('_') != std::string::npos) {
+                return "a row's accessible-desc is missing or differs from its text: " + expected;
             }
             if (item.properties.value(QStringLiteral("enabled")).toBool() != entry.enabled) {
                 return "an enabled flag differs from its entry";

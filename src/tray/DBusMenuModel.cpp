@@ -22,6 +22,7 @@ const QString labelKey = QStringLiteral("label");
 const QString enabledKey = QStringLiteral("enabled");
 const QString typeKey = QStringLiteral("type");
 const QString childrenDisplayKey = QStringLiteral("children-display");
+const QString accessibleDescKey = QStringLiteral("accessible-desc");
 
 // Every item property the interface defines, with its default value. "x-" names are vendor extensions:
 // a host may ask for them, and no item here carries one.
@@ -89,6 +90,18 @@ QString labelFor(const std::string& text)
     return dbusMenuLabel(shownRowTitle(text));
 }
 
+// GTK hosts (libdbusmenu-gtk) name a row that has no "accessible-desc" after its label with every "_"
+// taken out, so a screen reader would read "_now_" as "now". A label holding an underscore therefore
+// carries the text as it is shown; a row that carried it goes on carrying it, since taking a property
+// back would leave those hosts with an empty name.
+std::optional<QString> accessibleDescOf(const QString& label, bool carried)
+{
+    if (!carried && !label.contains(QLatin1Char('_'))) {
+        return std::nullopt;
+    }
+    return QString(label).replace(QLatin1String("__"), QLatin1String("_"));
+}
+
 } // namespace
 
 DBusMenuModel::DBusMenuModel()
@@ -144,6 +157,7 @@ void DBusMenuModel::setItem(Item& item, const MenuEntry& entry)
     item.entryId = entry.id;
     item.separator = entry.isSeparator();
     item.label.reset();
+    item.keepsAccessibleDesc = false;
     if (item.separator) {
         item.text.clear();
         item.action.clear();
@@ -179,8 +193,14 @@ MenuItemPropertiesList DBusMenuModel::update(const TrayState& state)
         if (entry.text != item.text) {
             // The label shown so far is made (if it is not yet) before its text goes.
             if (QString label = labelFor(entry.text); label != labelOf(item)) {
+                const std::optional<QString> before = accessibleDescOf(*item.label, item.keepsAccessibleDesc);
+                std::optional<QString> desc = accessibleDescOf(label, before.has_value());
                 item.label = std::move(label);
+                item.keepsAccessibleDesc = desc.has_value();
                 properties.insert(labelKey, *item.label);
+                if (desc != before) {
+                    properties.insert(accessibleDescKey, *desc);
+                }
             }
             item.text = entry.text;
         }
@@ -251,15 +271,17 @@ std::optional<MenuCallFailure> DBusMenuModel::groupProperties(const MenuIdList& 
             indexes.push_back(index);
         }
     }
+    // Unknown ids are left out, as a panel may still ask for items of a layout it has not fetched again;
+    // only a call naming no item at all is refused.
     for (const int id : ids) {
         const std::optional<std::size_t> index = indexOf(id);
-        if (!index) {
-            return unknownId(id);
-        }
         // Each item once, however often it is asked for.
-        if (std::find(indexes.begin(), indexes.end(), *index) == indexes.end()) {
+        if (index && std::find(indexes.begin(), indexes.end(), *index) == indexes.end()) {
             indexes.push_back(*index);
         }
+    }
+    if (indexes.empty() && !ids.isEmpty()) {
+        return unknownId(ids.front());
     }
     properties.clear();
     for (const std::size_t index : indexes) {
@@ -382,8 +404,12 @@ QVariantMap DBusMenuModel::properties(std::size_t index, const QStringList& name
         return properties;
     }
     if (index != 0) {
-        add(labelKey, labelOf(item));
+        const QString& label = labelOf(item);
+        add(labelKey, label);
         add(enabledKey, item.enabled);
+        if (std::optional<QString> desc = accessibleDescOf(label, item.keepsAccessibleDesc)) {
+            add(accessibleDescKey, *desc);
+        }
     }
     if (!item.children.empty()) {
         add(childrenDisplayKey, QStringLiteral("submenu"));

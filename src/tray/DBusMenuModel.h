@@ -76,6 +76,9 @@ private:
         // The label, made when it is first needed (a host reads it, or an update compares it): most
         // layouts are replaced before any host reads them.
         mutable std::optional<QString> label;
+        // The row carries the shown text for screen readers (see accessibleDescOf) while its label holds
+        // an underscore, and for good once an update gave it one.
+        bool keepsAccessibleDesc = false;
         bool enabled = true;
         bool separator = false;
     };

@@ -15,6 +15,9 @@ void registerMenuTypes()
     qDBusRegisterMetaType<MenuEvent>();
     qDBusRegisterMetaType<MenuEventList>();
     qDBusRegisterMetaType<MenuIdList>();
+    // QtDBus finds an adaptor's slot by the type names in its signature: without this alias no call with
+    // an id list (GetGroupProperties, AboutToShowGroup) reaches the menu, and the host's menu stays empty.
+    qRegisterMetaType<MenuIdList>("corvane::MenuIdList");
     // The "shortcut" property's type, "aas", for its default value.
     qDBusRegisterMetaType<QList<QStringList>>();
 }

@@ -7,6 +7,7 @@
 #include "tray/TrayText.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
@@ -41,6 +42,12 @@ void StatusItem::buildTray()
     starting.action = "status";
     addRow(m_menu, starting);
     m_trayIcon->setContextMenu(m_menu);
+    // The item is a menu: a left click opens it too, as a right click does.
+    connect(m_trayIcon, &QSystemTrayIcon::activated, m_menu, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger) {
+            m_menu->popup(QCursor::pos());
+        }
+    });
     setIcon("stopped", startingTitle);
     m_trayIcon->show();
 }

@@ -7,6 +7,7 @@
 #include "tray/XEmbedTray.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QWidget>
 #include <QWindow>
 
@@ -33,13 +34,8 @@ void TrayPresence::confirmVisible(TrayItem& item)
 {
     m_item = &item;
     if (item.path() == TrayPath::XEmbed) {
-        auto* exposure = new WindowExposure(xembedIconWindow(), visibilityWaitBound(), this);
-        connect(exposure, &WindowExposure::known, this, [this, exposure](bool exposed) {
-            exposure->deleteLater();
-            m_waiting = exposed ? Waiting::Following : Waiting::Nothing;
-            Q_EMIT visibilityKnown(exposed);
-            startFollowing();
-        });
+        m_deadline.setRemainingTime(visibilityWaitBound());
+        awaitIconWindow();
         return;
     }
     if (item.path() != TrayPath::StatusNotifier) {
@@ -51,6 +47,51 @@ void TrayPresence::confirmVisible(TrayItem& item)
     // The watcher's answer to our registration is the moment to look; its signals are another.
     connect(&item, &TrayItem::registered, m_watcher, &StatusNotifierWatcher::requestItems);
     m_watcher->requestItems();
+}
+
+void TrayPresence::awaitIconWindow()
+{
+    if (QWindow* window = xembedIconWindow()) {
+        confirmExposure(window);
+        return;
+    }
+    // Qt makes the icon's window once it has seen the tray manager itself, which can be a moment after
+    // we did, and makes it again when a starting tray takes its selection anew: its next showing is
+    // awaited within the bound.
+    m_waiting = Waiting::IconWindow;
+    m_bound.start(timeLeft());
+    qApp->installEventFilter(this);
+}
+
+std::chrono::milliseconds TrayPresence::timeLeft() const
+{
+    return std::chrono::milliseconds(m_deadline.remainingTime());
+}
+
+void TrayPresence::confirmExposure(QWindow* window)
+{
+    auto* exposure = new WindowExposure(window, timeLeft(), this);
+    connect(exposure, &WindowExposure::known, this, [this, exposure](bool exposed) {
+        exposure->deleteLater();
+        if (!exposed && !m_deadline.hasExpired()) {
+            awaitIconWindow();
+            return;
+        }
+        m_waiting = exposed ? Waiting::Following : Waiting::Nothing;
+        Q_EMIT visibilityKnown(exposed);
+        startFollowing();
+    });
+}
+
+bool TrayPresence::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_waiting == Waiting::IconWindow && event->type() == QEvent::Show && watched->inherits("QSystemTrayIconSys")) {
+        m_waiting = Waiting::Nothing;
+        m_bound.stop();
+        qApp->removeEventFilter(this);
+        confirmExposure(static_cast<QWidget*>(watched)->windowHandle());
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 TrayPath TrayPresence::availablePath() const
@@ -116,6 +157,9 @@ void TrayPresence::finish(bool success)
     m_bound.stop();
     if (waited == Waiting::Host) {
         Q_EMIT hostSettled(success ? availablePath() : TrayPath::None);
+    } else if (waited == Waiting::IconWindow) {
+        qApp->removeEventFilter(this);
+        Q_EMIT visibilityKnown(false);
     } else if (waited == Waiting::Visibility) {
         if (success) {
             m_waiting = Waiting::Following;

@@ -16,11 +16,14 @@
 
 #include "tray/TrayPath.h"
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
+
+#include <chrono>
 
 class QWindow;
 
@@ -47,8 +50,11 @@ Q_SIGNALS:
     void hostSettled(corvane::TrayPath path);
     void visibilityKnown(bool visible);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
-    enum class Waiting { Nothing, Host, Visibility, Following };
+    enum class Waiting { Nothing, Host, IconWindow, Visibility, Following };
 
     TrayPath availablePath() const;
     void recheck();
@@ -56,11 +62,15 @@ private:
     void finish(bool success);
     void startFollowing();
     void follow();
+    void awaitIconWindow();
+    void confirmExposure(QWindow* window);
+    std::chrono::milliseconds timeLeft() const;
     static QWindow* xembedIconWindow();
 
     StatusNotifierWatcher* m_watcher = nullptr;
     XEmbedTray* m_xembed = nullptr;
     QTimer m_bound;
+    QDeadlineTimer m_deadline;
     Waiting m_waiting = Waiting::Nothing;
     QPointer<TrayItem> m_item;
 };

@@ -92,7 +92,7 @@ TEST_F(DBusMenuObjectTest, BadArgumentsGetAnErrorAndChangeNothing)
         {"GetLayout", {0, INT_MIN, QStringList()}},
         {"GetLayout", {0, -1, QStringList{QStringLiteral("label"), QStringLiteral("colour")}}},
         {"GetLayout", {QStringLiteral("0"), -1, QStringList()}},
-        {"GetGroupProperties", {QVariant::fromValue(MenuIdList{go, unknown}), QStringList()}},
+        {"GetGroupProperties", {QVariant::fromValue(MenuIdList{unknown, -7}), QStringList()}},
         {"GetGroupProperties", {QVariant::fromValue(MenuIdList{go}), QStringList{QStringLiteral("Label")}}},
         {"GetProperty", {unknown, QStringLiteral("label")}},
         {"GetProperty", {go, QStringLiteral("x-vendor")}},
@@ -129,6 +129,19 @@ TEST_F(DBusMenuObjectTest, GroupsSkipUnknownIdsAndStaleIdsAreRefusedAfterARebuil
     // The disabled row reports nothing; the enabled one reports its action once.
     EXPECT_EQ(m_picked, std::vector<std::string>{"go"});
 
+    // The calls with id lists reach the menu (GTK hosts build their rows from these answers); an id a
+    // host kept from an older layout is left out of the answer.
+    const QDBusMessage properties =
+        call("GetGroupProperties", {QVariant::fromValue(MenuIdList{off, 999, go}), QStringList()});
+    ASSERT_EQ(properties.type(), QDBusMessage::ReplyMessage) << properties.errorMessage().toStdString();
+    const auto answered = qdbus_cast<MenuItemPropertiesList>(properties.arguments().value(0));
+    ASSERT_EQ(answered.size(), 2);
+    EXPECT_EQ(answered[0].id, off);
+    EXPECT_EQ(answered[1].properties.value(QStringLiteral("label")), QStringLiteral("Go"));
+    const QDBusMessage shown = call("AboutToShowGroup", {QVariant::fromValue(MenuIdList{0, 999})});
+    ASSERT_EQ(shown.type(), QDBusMessage::ReplyMessage) << shown.errorMessage().toStdString();
+    EXPECT_EQ(qdbus_cast<MenuIdList>(shown.arguments().value(1)), MenuIdList{999});
+
     m_menu.rebuild(state(sample));
     const auto [rebuilt, now] = layout();
     EXPECT_GT(rebuilt, revision);
@@ -136,6 +149,33 @@ TEST_F(DBusMenuObjectTest, GroupsSkipUnknownIdsAndStaleIdsAreRefusedAfterARebuil
     EXPECT_EQ(call("Event", {go, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u}).type(),
               QDBusMessage::ErrorMessage);
     EXPECT_EQ(m_picked.size(), 1u);
+}
+
+TEST_F(DBusMenuObjectTest, UnderscoredLabelsCarryTheShownTextForScreenReaders)
+{
+    // GTK hosts name a row without "accessible-desc" after its label with every "_" removed.
+    std::vector<MenuItemPropertiesList> updates;
+    QObject::connect(&m_menu, &DBusMenuObject::ItemsPropertiesUpdated,
+                     [&updates](const MenuItemPropertiesList& changed) { updates.push_back(changed); });
+    const auto withGo = [](const std::string& text) {
+        std::string json = sample;
+        return json.replace(json.find(R"("Go")"), 4, text);
+    };
+    m_menu.rebuild(state(withGo(R"("Save & _quit_")")));
+    const MenuLayoutItem row = layout().second.children[0];
+    EXPECT_EQ(row.properties.value(QStringLiteral("label")), QStringLiteral("Save & __quit__"));
+    EXPECT_EQ(row.properties.value(QStringLiteral("accessible-desc")), QStringLiteral("Save & _quit_"));
+    EXPECT_FALSE(layout().second.children[2].properties.contains(QStringLiteral("accessible-desc")));
+
+    // Once carried, it follows the label, also to a text without an underscore.
+    QCoreApplication::processEvents();
+    m_menu.update(state(withGo(R"("Quit")")));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(updates.size(), 1u);
+    ASSERT_EQ(updates[0].size(), 1);
+    EXPECT_EQ(updates[0][0].properties.value(QStringLiteral("accessible-desc")), QStringLiteral("Quit"));
+    const QDBusMessage desc = call("GetProperty", {row.id, QStringLiteral("accessible-desc")});
+    EXPECT_EQ(desc.arguments().value(0).value<QDBusVariant>().variant(), QStringLiteral("Quit"));
 }
 
 TEST_F(DBusMenuObjectTest, StatesOfOnePassSendOneSignalWithTheLastValues)
@@ -197,6 +237,8 @@ TEST_F(DBusMenuObjectTest, ARebuildShowsOnlyTheNewLayoutWhateverCameBefore)
                   isNested ? QStringLiteral("submenu") : QString());
         EXPECT_EQ(root.children[1].properties, (QVariantMap{{QStringLiteral("type"), QStringLiteral("separator")}}));
         EXPECT_EQ(labelOf(root.children[2]), isNested ? "Quit__now" : "Off");
+        EXPECT_EQ(root.children[2].properties.value(QStringLiteral("accessible-desc")),
+                  isNested ? QVariant(QStringLiteral("Quit_now")) : QVariant());
         EXPECT_EQ(root.children[2].properties.value(QStringLiteral("enabled")).toBool(), isNested);
         if (isNested) {
             EXPECT_EQ(labelOf(first.children[0]), "One");
