@@ -36,7 +36,7 @@ HostDrain::~HostDrain()
     ::close(m_commands);
 }
 
-bool HostDrain::send(const std::string& command)
+bool HostDrain::send(const std::string& command) const
 {
     // A command line is far shorter than PIPE_BUF, so it goes in whole or not at all.
     ssize_t written = -1;

@@ -53,7 +53,7 @@ private:
     std::string nextCommand();
     void onLine(const std::string& line);
     // Writes one command line to the host; false when the host no longer reads them.
-    bool send(const std::string& command);
+    bool send(const std::string& command) const;
 
     // The host's input pipe, opened again for writing (through /proc), so that a command written from the
     // waiting thread leaves at once without touching the Process.

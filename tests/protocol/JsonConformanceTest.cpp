@@ -106,7 +106,7 @@ TEST_F(JsonConformance, DecodesEveryEmbeddedTextExactlyWhenTheLineParses)
             }
         }
     }
-    EXPECT_GT(tooltips, 50u) << "the string cases must be read as tooltips";
+    EXPECT_GT(tooltips, 50U) << "the string cases must be read as tooltips";
 }
 
 } // namespace

@@ -201,7 +201,7 @@ TEST(TrayStateDecoding, TakesTheLastOfARepeatedKeyAsAParsedValueDoes)
     EXPECT_EQ(decodeTrayState(std::get<1>(cases[0]))->status, "busy");
     const std::optional<TrayState> replaced = decodeTrayState(std::get<1>(cases[4]));
     ASSERT_TRUE(replaced);
-    ASSERT_EQ(replaced->menu.size(), 1u) << "nothing of the first menu is left";
+    ASSERT_EQ(replaced->menu.size(), 1U) << "nothing of the first menu is left";
     EXPECT_EQ(replaced->menu[0].id, "a");
     EXPECT_FALSE(decodeTrayState(std::get<1>(cases[5]))->menu.at(0).children);
     EXPECT_FALSE(decodeTrayState(std::get<1>(cases[7]))->menu.at(0).action);

@@ -253,7 +253,7 @@ TEST_F(DBusMenuObjectTest, ARebuildShowsOnlyTheNewLayoutWhateverCameBefore)
     const int two = layout().second.children[0].children[1].id;
     const int one = layout().second.children[0].children[0].id;
     for (const int id : {one, two}) {
-        call("Event", {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
+        call("Event", {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0U});
     }
     EXPECT_EQ(m_picked, std::vector<std::string>{"one"});
 }
