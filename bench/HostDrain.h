@@ -6,7 +6,9 @@
 // tooltip signal, until the title is that tooltip. A program's messages leave its connection in order and
 // the host handles them in order, so by then every signal the program sent before has reached the host,
 // whether it sent one per state or one for many.
-// The host is used by the drain thread alone between construction and destruction. Not copyable.
+// The host's Process (a QProcess, which is not thread-safe) is used by the drain thread alone between
+// construction and destruction; commands reach the host through a descriptor of its own for the host's
+// input pipe, which any thread may write. Not copyable.
 #pragma once
 
 #include "TestHost.h"
@@ -50,8 +52,12 @@ private:
     // Under the lock: the command to send again now, if any.
     std::string nextCommand();
     void onLine(const std::string& line);
+    // Writes one command line to the host; false when the host no longer reads them.
+    bool send(const std::string& command) const;
 
-    test::TestHost& m_host;
+    // The host's input pipe, opened again for writing (through /proc), so that a command written from the
+    // waiting thread leaves at once without touching the Process.
+    int m_commands = -1;
 
     std::mutex m_mutex;
     std::condition_variable m_answered;

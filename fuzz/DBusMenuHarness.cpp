@@ -398,13 +398,19 @@ private:
         if (m_model.groupProperties(ids, asked, properties)) {
             return {};
         }
-        if (!unknownOf(ids).isEmpty()) {
-            return "GetGroupProperties accepted an unknown id";
+        // Ids of an older layout are left out; only a list naming no item at all is refused.
+        if (!ids.isEmpty() && unknownOf(ids).size() == ids.size()) {
+            return "GetGroupProperties accepted ids of which none is known";
         }
         std::set<int> answered;
         for (const MenuItemProperties& item : properties) {
-            if (!answered.insert(item.id).second || (!ids.isEmpty() && !ids.contains(item.id))) {
-                return "GetGroupProperties answered an id twice or one not asked for";
+            if (!answered.insert(item.id).second || !known(item.id) || (!ids.isEmpty() && !ids.contains(item.id))) {
+                return "GetGroupProperties answered an id twice, an unknown one or one not asked for";
+            }
+        }
+        for (const int target : ids) {
+            if (known(target) && !answered.contains(target)) {
+                return "GetGroupProperties left out a known id";
             }
         }
         return {};

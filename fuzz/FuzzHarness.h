@@ -23,7 +23,7 @@ Harness harness(std::string_view name);
 
 // LineFramer fed in chunks the input chooses (see the .cpp for the chunk language).
 std::string runLineFramer(std::string_view input);
-// decodeTrayState and firstBrokenRule on the input as one line; accepted states are checked against the
+// decodeTrayLine and firstBrokenRule on the input as one line; accepted states are checked against the
 // limits and handed to firstCharacters and menuLayout.
 std::string runTrayState(std::string_view input);
 // FormDispatcher over the input's lines with an in-memory form; the first byte picks a smoke run (odd).

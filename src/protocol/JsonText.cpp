@@ -19,8 +19,11 @@ std::optional<nlohmann::json> parseJson(std::string_view text)
 
 const std::string* findString(const nlohmann::json& object, std::string_view key)
 {
-    const nlohmann::json* member = findMember(object, key);
-    return member && member->is_string() ? member->get_ptr<const std::string*>() : nullptr;
+    if (!object.is_object()) {
+        return nullptr;
+    }
+    const auto member = object.find(key);
+    return member != object.end() && member->is_string() ? member->get_ptr<const std::string*>() : nullptr;
 }
 
 } // namespace corvane

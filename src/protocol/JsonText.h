@@ -12,17 +12,6 @@ namespace corvane {
 
 std::optional<nlohmann::json> parseJson(std::string_view text);
 
-// The member `key` of `object` when `object` is an object and has it; null otherwise. Json is
-// `const nlohmann::json` or, for a caller that may take the member's contents, `nlohmann::json`.
-template <typename Json> Json* findMember(Json& object, std::string_view key)
-{
-    if (!object.is_object()) {
-        return nullptr;
-    }
-    const auto found = object.find(key);
-    return found == object.end() ? nullptr : &*found;
-}
-
 // The member `key` when it is a string; null otherwise.
 const std::string* findString(const nlohmann::json& object, std::string_view key);
 

@@ -28,11 +28,26 @@ bool LayoutKey::matches(const MenuEntry& entry) const
 MenuLayout menuLayout(const TrayState& state)
 {
     MenuLayout layout;
-    state.forEachEntry([&layout](const MenuEntry& entry) {
-        layout.push_back(LayoutKey::of(entry));
+    assignMenuLayout(state, layout);
+    return layout;
+}
+
+void assignMenuLayout(const TrayState& state, MenuLayout& layout)
+{
+    std::size_t count = 0;
+    state.forEachEntry([&layout, &count](const MenuEntry& entry) {
+        LayoutKey& key = count < layout.size() ? layout[count] : layout.emplace_back();
+        ++count;
+        if (isCanonical(entry.id)) {
+            key.canonicalId = entry.id;
+        } else {
+            key.canonicalId = canonicalForm(entry.id);
+        }
+        key.separator = entry.isSeparator();
+        key.childCount = childCountOf(entry);
         return true;
     });
-    return layout;
+    layout.resize(count);
 }
 
 bool hasLayout(const TrayState& state, const MenuLayout& layout)

@@ -25,6 +25,8 @@ struct LayoutKey {
 using MenuLayout = std::vector<LayoutKey>;
 
 MenuLayout menuLayout(const TrayState& state);
+// Makes `layout` menuLayout(state), reusing its memory.
+void assignMenuLayout(const TrayState& state, MenuLayout& layout);
 
 // Whether menuLayout(state) == layout, found without building the keys.
 bool hasLayout(const TrayState& state, const MenuLayout& layout);

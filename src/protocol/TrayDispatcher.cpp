@@ -1,6 +1,5 @@
 #include "protocol/TrayDispatcher.h"
 
-#include "protocol/JsonText.h"
 #include "protocol/TrayStateDecoder.h"
 #include "protocol/TrayStateValidation.h"
 
@@ -8,16 +7,14 @@ namespace corvane {
 
 void TrayDispatcher::receive(std::string_view line)
 {
-    std::optional<nlohmann::json> value = parseJson(line);
+    // One pass over the text gives both readings of the line.
+    const TrayLine decoded = decodeTrayLine(line);
     // A smoke-run exercise that does not name an enabled row falls through to tray-state decoding on the
     // same line, so it is refused exactly once.
-    if (m_smoke && value) {
-        if (const std::string* id = findString(*value, "exerciseMenu"); id && m_frontend.exerciseMenu(*id)) {
-            return;
-        }
+    if (m_smoke && decoded.exerciseMenu && m_frontend.exerciseMenu(*decoded.exerciseMenu)) {
+        return;
     }
-    // The parsed value is not needed after decoding, so its strings move into the state.
-    const std::optional<TrayState> state = value ? trayStateFromJson(std::move(*value)) : std::nullopt;
+    const std::optional<TrayState>& state = decoded.state;
     if (!state || !isValidTrayState(*state)) {
         m_events.emit("protocol-error");
         return;

@@ -1,21 +1,26 @@
 // Strict decoding of a TrayState from one JSON text: exact types, no conversions, null counts as
-// missing, unknown keys ignored at every level, rows decoded to any depth. The first failure ends the
-// decoding; no partial state is produced. Pure; safe on any thread.
+// missing, unknown keys ignored at every level, rows decoded to any depth; of a key repeated in an
+// object, the last one counts. No partial state is produced. The text is decoded while nlohmann's parser
+// reads it (a TrayStateReader behind its SAX interface), so no JSON value is built and torn down; the
+// parser alone decides whether the text is JSON, with parseJson's rules. Pure; safe on any thread.
 #pragma once
 
 #include "protocol/TrayState.h"
 
-#include <nlohmann/json_fwd.hpp>
-
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace corvane {
 
 std::optional<TrayState> decodeTrayState(std::string_view text);
-// The same rules on a value already parsed.
-std::optional<TrayState> trayStateFromJson(const nlohmann::json& value);
-// The same, from a value that is no longer needed: its strings are moved into the state, not copied.
-std::optional<TrayState> trayStateFromJson(nlohmann::json&& value);
+
+// A tray-mode line read in one pass: the tray state it holds, if any, and the string its top-level object
+// has under "exerciseMenu", if any (both empty when the text is not JSON).
+struct TrayLine {
+    std::optional<TrayState> state;
+    std::optional<std::string> exerciseMenu;
+};
+TrayLine decodeTrayLine(std::string_view text);
 
 } // namespace corvane

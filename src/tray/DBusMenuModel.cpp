@@ -85,7 +85,7 @@ std::optional<MenuCallFailure> checkEventId(const QString& eventId)
     return MenuCallFailure{invalidArgs, QStringLiteral("no menu event is named \"%1\"").arg(eventId)};
 }
 
-QString labelOf(const std::string& text)
+QString labelFor(const std::string& text)
 {
     return dbusMenuLabel(shownRowTitle(text));
 }
@@ -121,36 +121,60 @@ void DBusMenuModel::rebuild(const TrayState& state)
     // every new id below INT_MAX.
     const long long next = static_cast<long long>(m_idBase) + static_cast<long long>(m_items.size() - 1);
     m_idBase = next > INT_MAX - 65536LL ? 0 : static_cast<int>(next);
-    m_items.clear();
-    m_items.emplace_back();
-    addItems(state.menu, 0);
+    m_items.front().children.clear();
+    m_items.resize(setItems(state.menu, 0, 1));
     ++m_revision;
 }
 
-void DBusMenuModel::addItems(const std::vector<MenuEntry>& entries, std::size_t parent)
+std::size_t DBusMenuModel::setItems(const std::vector<MenuEntry>& entries, std::size_t parent, std::size_t next)
 {
+    // Each row is followed by its children: the order of TrayState::forEachEntry, which update() follows.
     for (const MenuEntry& entry : entries) {
-        const std::size_t index = addItem(entry);
+        const std::size_t index = next++;
+        setItem(itemAt(index), entry);
         m_items[parent].children.push_back(idOf(index));
         if (entry.hasChildren()) {
-            addItems(*entry.children, index);
+            next = setItems(*entry.children, index, next);
         }
     }
+    return next;
+}
+
+DBusMenuModel::Item& DBusMenuModel::itemAt(std::size_t index)
+{
+    return index < m_items.size() ? m_items[index] : m_items.emplace_back();
 }
 
 std::size_t DBusMenuModel::addItem(const MenuEntry& entry)
 {
-    Item& item = m_items.emplace_back();
+    setItem(m_items.emplace_back(), entry);
+    return m_items.size() - 1;
+}
+
+void DBusMenuModel::setItem(Item& item, const MenuEntry& entry)
+{
+    item.children.clear();
     item.entryId = entry.id;
     item.separator = entry.isSeparator();
-    if (!item.separator) {
+    item.label.reset();
+    item.keepsAccessibleDesc = false;
+    if (item.separator) {
+        item.text.clear();
+        item.action.clear();
+        item.enabled = true;
+    } else {
         item.text = entry.text;
-        item.label = labelOf(entry.text);
-        item.accessibleDesc = accessibleDescOf(item.label, false);
         item.action = entry.actionOrEmpty();
         item.enabled = entry.enabled;
     }
-    return m_items.size() - 1;
+}
+
+const QString& DBusMenuModel::labelOf(const Item& item) const
+{
+    if (!item.label) {
+        item.label = labelFor(item.text);
+    }
+    return *item.label;
 }
 
 MenuItemPropertiesList DBusMenuModel::update(const TrayState& state)
@@ -167,16 +191,18 @@ MenuItemPropertiesList DBusMenuModel::update(const TrayState& state)
         }
         QVariantMap properties;
         if (entry.text != item.text) {
-            item.text = entry.text;
-            if (QString label = labelOf(entry.text); label != item.label) {
+            // The label shown so far is made (if it is not yet) before its text goes.
+            if (QString label = labelFor(entry.text); label != labelOf(item)) {
+                const std::optional<QString> before = accessibleDescOf(*item.label, item.keepsAccessibleDesc);
+                std::optional<QString> desc = accessibleDescOf(label, before.has_value());
                 item.label = std::move(label);
-                properties.insert(labelKey, item.label);
-                if (auto desc = accessibleDescOf(item.label, item.accessibleDesc.has_value());
-                    desc != item.accessibleDesc) {
-                    item.accessibleDesc = std::move(desc);
-                    properties.insert(accessibleDescKey, *item.accessibleDesc);
+                item.keepsAccessibleDesc = desc.has_value();
+                properties.insert(labelKey, *item.label);
+                if (desc != before) {
+                    properties.insert(accessibleDescKey, *desc);
                 }
             }
+            item.text = entry.text;
         }
         if (entry.enabled != item.enabled) {
             item.enabled = entry.enabled;
@@ -378,10 +404,11 @@ QVariantMap DBusMenuModel::properties(std::size_t index, const QStringList& name
         return properties;
     }
     if (index != 0) {
-        add(labelKey, item.label);
+        const QString& label = labelOf(item);
+        add(labelKey, label);
         add(enabledKey, item.enabled);
-        if (item.accessibleDesc) {
-            add(accessibleDescKey, *item.accessibleDesc);
+        if (std::optional<QString> desc = accessibleDescOf(label, item.keepsAccessibleDesc)) {
+            add(accessibleDescKey, *desc);
         }
     }
     if (!item.children.empty()) {

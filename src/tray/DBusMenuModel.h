@@ -70,18 +70,26 @@ private:
     struct Item {
         std::vector<int> children;
         std::string entryId;
-        // The entry text the label was made from.
+        // The entry text the label is made from.
         std::string text;
         std::string action;
-        QString label;
-        // The shown text for screen readers, once the label holds an underscore (see accessibleDescOf).
-        std::optional<QString> accessibleDesc;
+        // The label, made when it is first needed (a host reads it, or an update compares it): most
+        // layouts are replaced before any host reads them.
+        mutable std::optional<QString> label;
+        // The row carries the shown text for screen readers (see accessibleDescOf) while its label holds
+        // an underscore, and for good once an update gave it one.
+        bool keepsAccessibleDesc = false;
         bool enabled = true;
         bool separator = false;
     };
 
-    void addItems(const std::vector<MenuEntry>& entries, std::size_t parent);
+    // Fills items from `next` on with `entries` and their children, reusing the items (and the memory of
+    // their strings) left from earlier layouts; answers the index after the last one filled.
+    std::size_t setItems(const std::vector<MenuEntry>& entries, std::size_t parent, std::size_t next);
+    Item& itemAt(std::size_t index);
     std::size_t addItem(const MenuEntry& entry);
+    static void setItem(Item& item, const MenuEntry& entry);
+    const QString& labelOf(const Item& item) const;
     int idOf(std::size_t index) const;
     std::optional<std::size_t> indexOf(int id) const;
     QVariantMap properties(std::size_t index, const QStringList& names) const;

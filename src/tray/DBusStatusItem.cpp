@@ -52,7 +52,7 @@ void DBusStatusItem::apply(const TrayState& state)
         m_menu->update(state);
     } else {
         m_menu->rebuild(state);
-        m_menuLayout = menuLayout(state);
+        assignMenuLayout(state, m_menuLayout);
     }
     setIcon(state.iconStatus, shownTooltip(state.tooltip));
 }
@@ -74,15 +74,18 @@ void DBusStatusItem::setIcon(std::string_view status, std::string_view summary)
     if (m_iconShown && status == m_shownStatus && summary == m_shownSummary) {
         return;
     }
-    const bool summaryChanged = !m_iconShown || summary != m_shownSummary;
-    m_shownStatus = status;
-    m_shownSummary = summary;
-    if (const QString mark = statusMark(status); !m_iconShown || mark != m_shownMark) {
-        m_item->setIcon([this, mark] { return pixmapsFor(mark); });
-        m_shownMark = mark;
+    // The mark follows from the status alone, and the tooltip title from the summary alone.
+    if (!m_iconShown || status != m_shownStatus) {
+        m_shownStatus = status;
+        if (const QString mark = statusMark(status); !m_iconShown || mark != m_shownMark) {
+            m_item->setIcon([this, mark] { return pixmapsFor(mark); });
+            m_shownMark = mark;
+        }
     }
-    if (summaryChanged) {
-        m_item->setToolTipTitle(dbusToolTipTitle(summary));
+    if (!m_iconShown || summary != m_shownSummary) {
+        m_shownSummary = summary;
+        // Made when a host reads it, from the summary shown then: a stream of states converts one.
+        m_item->setToolTipTitle([this] { return dbusToolTipTitle(m_shownSummary); });
     }
     m_iconShown = true;
 }

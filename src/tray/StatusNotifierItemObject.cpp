@@ -28,9 +28,19 @@ IconPixmapList StatusNotifierItemObject::iconPixmap() const
     return *m_pixmaps;
 }
 
-void StatusNotifierItemObject::setToolTipTitle(const QString& title)
+ItemToolTip StatusNotifierItemObject::toolTip() const
 {
-    m_toolTip.title = title;
+    if (!m_titleMade) {
+        m_toolTip.title = m_titleSource ? m_titleSource() : QString();
+        m_titleMade = true;
+    }
+    return m_toolTip;
+}
+
+void StatusNotifierItemObject::setToolTipTitle(std::function<QString()> title)
+{
+    m_titleSource = std::move(title);
+    m_titleMade = false;
     if (!m_toolTipScheduled) {
         m_toolTipScheduled = true;
         QTimer::singleShot(0, this, [this] {

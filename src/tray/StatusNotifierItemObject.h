@@ -44,8 +44,9 @@ public:
     // Sends NewIcon. The pixmaps are made when a host first reads them, from `pixmaps`.
     void setIcon(std::function<IconPixmapList()> pixmaps);
     // Sends NewToolTip once for all the tooltips set in one pass of the event loop, after it: a stream of
-    // states costs the host one fetch, not one per state.
-    void setToolTipTitle(const QString& title);
+    // states costs the host one fetch, not one per state. The title is made when a host first reads the
+    // tooltip, from `title`.
+    void setToolTipTitle(std::function<QString()> title);
 
     QString category() const { return QStringLiteral("ApplicationStatus"); }
     QString id() const { return QStringLiteral("Corvane"); }
@@ -55,7 +56,7 @@ public:
     QString noName() const { return {}; }
     IconPixmapList iconPixmap() const;
     IconPixmapList noPixmaps() const { return {}; }
-    ItemToolTip toolTip() const { return m_toolTip; }
+    ItemToolTip toolTip() const;
     bool itemIsMenu() const { return true; }
     QDBusObjectPath menu() const { return m_menu; }
 
@@ -77,7 +78,9 @@ private:
     QDBusObjectPath m_menu;
     std::function<IconPixmapList()> m_pixmapSource;
     mutable std::optional<IconPixmapList> m_pixmaps;
-    ItemToolTip m_toolTip;
+    std::function<QString()> m_titleSource;
+    mutable ItemToolTip m_toolTip;
+    mutable bool m_titleMade = true;
     bool m_toolTipScheduled = false;
 };
 

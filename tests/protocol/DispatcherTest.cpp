@@ -113,6 +113,20 @@ TEST(TrayDispatch, ExercisesMenuRowsOnlyInSmokeRuns)
         EXPECT_TRUE(run.tray.exercised.empty());
         EXPECT_EQ(run.events.text, protocolError);
     }
+    // Only a whole JSON text counts, and of a repeated key the last one, as for any member.
+    for (const auto& [line, exercised] : std::vector<std::pair<std::string, std::vector<std::string>>>{
+             {R"({"exerciseMenu":"a",})", {}},
+             {R"({"exerciseMenu":"a"}{})", {}},
+             {R"([{"exerciseMenu":"a"}])", {}},
+             {R"({"x":{"exerciseMenu":"a"}})", {}},
+             {R"({"exerciseMenu":"a","exerciseMenu":1})", {}},
+             {R"({"exerciseMenu":null,"exerciseMenu":"b"})", {"b"}},
+         }) {
+        TrayRun run(true);
+        run.dispatcher.receive(line);
+        EXPECT_EQ(run.tray.exercised, exercised) << line;
+        EXPECT_EQ(run.events.text, exercised.empty() ? protocolError : "") << line;
+    }
 }
 
 class FakeForm final : public FormFrontend {

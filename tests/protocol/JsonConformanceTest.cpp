@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace corvane {
@@ -18,6 +19,16 @@ using test::stateCarrying;
 std::optional<TrayState> decodeText(std::string_view text)
 {
     return decodeTrayState(text);
+}
+
+// A corpus text that is an array of one string (most string cases are), with that string as a tooltip.
+std::optional<std::string> tooltipCarrying(const std::string& bytes)
+{
+    if (bytes.size() < 4 || !bytes.starts_with("[\"") || !bytes.ends_with("\"]")) {
+        return std::nullopt;
+    }
+    return R"({"status":"ready","iconStatus":"ready","menu":[{"id":"a","text":"a","enabled":true}],"tooltip":)" +
+           bytes.substr(1, bytes.size() - 2) + "}";
 }
 
 class JsonConformance : public ::testing::Test {
@@ -71,6 +82,31 @@ TEST_F(JsonConformance, SurvivesEveryImplementationDefinedText)
     // Kept out of the console; written to the XML report with --gtest_output=xml.
     RecordProperty("accepted_alone", acceptedAlone);
     RecordProperty("accepted_embedded", acceptedEmbedded);
+}
+
+// Every corpus text as an unknown member, and every string case as the tooltip: decoded exactly when the
+// whole line parses, and the tooltip is the string the parser reads.
+TEST_F(JsonConformance, DecodesEveryEmbeddedTextExactlyWhenTheLineParses)
+{
+    std::size_t tooltips = 0;
+    for (const char* prefix : {"y_", "n_", "i_"}) {
+        for (const auto& [name, bytes] : jsonCorpusFiles(prefix)) {
+            const std::string embedded = stateCarrying(bytes);
+            EXPECT_EQ(decodeText(embedded).has_value(), parseJson(embedded).has_value()) << name;
+            const std::optional<std::string> line = tooltipCarrying(bytes);
+            if (!line) {
+                continue;
+            }
+            ++tooltips;
+            const std::optional<TrayState> state = decodeText(*line);
+            const std::optional<nlohmann::json> value = parseJson(*line);
+            ASSERT_EQ(state.has_value(), value.has_value()) << name << " as the tooltip";
+            if (state) {
+                EXPECT_EQ(state->tooltip, value->at("tooltip").get<std::string>()) << name << " as the tooltip";
+            }
+        }
+    }
+    EXPECT_GT(tooltips, 50U) << "the string cases must be read as tooltips";
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // Tray states: strict decoding from JSON, the ordered validity rules, and the menu layout keys.
+#include "protocol/JsonText.h"
 #include "protocol/MenuLayout.h"
 #include "protocol/TrayStateDecoder.h"
 #include "protocol/TrayStateValidation.h"
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace corvane {
@@ -150,6 +152,89 @@ TEST(TrayStateDecoding, RefusesWrongShapesTypesAndMissingFields)
     for (const auto& [situation, text] : cases) {
         EXPECT_FALSE(decodeTrayState(text)) << situation;
     }
+}
+
+TEST(TrayStateDecoding, TakesTheLastOfARepeatedKeyAsAParsedValueDoes)
+{
+    const std::string rowHead = R"({"id":"a","text":"A","enabled":true)";
+    // Each text with whether it decodes. Its parsed value, written out again, holds each key once (the last
+    // one): decoding that must give the same answer.
+    const std::vector<std::tuple<const char*, std::string, bool>> cases = {
+        {"status: wrong type, then good",
+         R"({"status":1,"status":"busy","iconStatus":"ready","tooltip":"",)"
+         R"("menu":)" +
+             oneRow + "}",
+         true},
+        {"status: good, then null",
+         R"({"status":"busy","status":null,"iconStatus":"ready","tooltip":"","menu":)" + oneRow + "}", false},
+        {"menu: bad row, then good", head + R"([1],"menu":)" + oneRow + "}", true},
+        {"menu: good, then a string", head + oneRow + R"(,"menu":"x"})", false},
+        {"menu: two rows, then one",
+         head + R"([{"id":"b","text":"B","enabled":true},)" + oneRow.substr(1) + R"(,"menu":)" + oneRow + "}", true},
+        {"children: bad, then null", withRowFields(R"(,"children":[1],"children":null)"), true},
+        {"children: good, then an object", withRowFields(R"(,"children":[)" + rowHead + R"(}],"children":{})"), false},
+        {"action: string, then null", withRowFields(R"(,"action":"go","action":null)"), true},
+        {"action: number, then string", withRowFields(R"(,"action":1,"action":"go")"), true},
+        {"separator: true, then null", withRowFields(R"(,"separator":true,"separator":null)"), true},
+        {"id: number, then string", withMenu(R"([{"id":1,"text":"A","enabled":true,"id":"b"}])"), true},
+        {"enabled: true, then a string", withRowFields(R"(,"enabled":"x")"), false},
+        {"row: bad key inside an unknown one", withRowFields(R"(,"x":{"id":1,"children":[2]})"), true},
+    };
+    for (const auto& [situation, text, decodes] : cases) {
+        const std::optional<TrayState> state = decodeTrayState(text);
+        EXPECT_EQ(state.has_value(), decodes) << situation;
+        const std::optional<nlohmann::json> value = parseJson(text);
+        ASSERT_TRUE(value) << situation;
+        const std::optional<TrayState> once = decodeTrayState(value->dump());
+        ASSERT_EQ(once.has_value(), decodes) << situation;
+        if (state && once) {
+            EXPECT_EQ(state->status, once->status) << situation;
+            ASSERT_EQ(state->menu.size(), once->menu.size()) << situation;
+            const MenuEntry& row = state->menu.front();
+            const MenuEntry& reference = once->menu.front();
+            EXPECT_EQ(row.id, reference.id) << situation;
+            EXPECT_EQ(row.action, reference.action) << situation;
+            EXPECT_EQ(row.separator, reference.separator) << situation;
+            EXPECT_EQ(row.children.has_value(), reference.children.has_value()) << situation;
+        }
+    }
+    EXPECT_EQ(decodeTrayState(std::get<1>(cases[0]))->status, "busy");
+    const std::optional<TrayState> replaced = decodeTrayState(std::get<1>(cases[4]));
+    ASSERT_TRUE(replaced);
+    ASSERT_EQ(replaced->menu.size(), 1U) << "nothing of the first menu is left";
+    EXPECT_EQ(replaced->menu[0].id, "a");
+    EXPECT_FALSE(decodeTrayState(std::get<1>(cases[5]))->menu.at(0).children);
+    EXPECT_FALSE(decodeTrayState(std::get<1>(cases[7]))->menu.at(0).action);
+    EXPECT_EQ(decodeTrayState(std::get<1>(cases[8]))->menu.at(0).action, "go");
+    EXPECT_FALSE(decodeTrayState(std::get<1>(cases[9]))->menu.at(0).separator);
+    EXPECT_EQ(decodeTrayState(std::get<1>(cases[10]))->menu.at(0).id, "b");
+}
+
+TEST(TrayStateDecoding, ReadsEscapesNumbersAndDeepNestingAsParsingDoes)
+{
+    const std::string rest = R"(,"iconStatus":"ready","status":"ready","menu":)" + oneRow + "}";
+    const auto tooltipOf = [&rest](const std::string& literal) {
+        const std::optional<TrayState> state = decodeTrayState(R"({"tooltip":)" + literal + rest);
+        return state ? std::optional(state->tooltip) : std::nullopt;
+    };
+    EXPECT_EQ(tooltipOf(R"("a\"b\\c\/d\be\ff\ng\rh\ti")"), "a\"b\\c/d\be\ff\ng\rh\ti");
+    EXPECT_EQ(tooltipOf("\"\xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80\\n\\u00e9\\ud83d\\ude00\""),
+              "\xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80\n\xC3\xA9\xF0\x9F\x98\x80");
+    EXPECT_EQ(tooltipOf("\"\xEF\xBF\xBF\xF4\x8F\xBF\xBF\xED\x9F\xBF\""), "\xEF\xBF\xBF\xF4\x8F\xBF\xBF\xED\x9F\xBF");
+    for (const char* number : {"0", "-0", "123456789012345678", "-123456789012345678", "1234567890123456789",
+                               "18446744073709551616", "1.5", "-0.0e0", "1E5", "1e-400"}) {
+        EXPECT_TRUE(decodeTrayState(withRowFields(R"(,"x":)" + std::string(number)))) << number;
+    }
+    for (const char* number : {"1e400", "-1e400", "01", "-", "--1", "1.", ".1", "0x1", "1e", "+1"}) {
+        EXPECT_FALSE(decodeTrayState(withRowFields(R"(,"x":)" + std::string(number)))) << number;
+    }
+    constexpr std::size_t depth = 30000;
+    const std::string open(depth, '[');
+    const std::string close(depth, ']');
+    EXPECT_TRUE(decodeTrayState(withRowFields(R"(,"x":)" + open + close))) << "deep nesting in an unknown member";
+    EXPECT_FALSE(decodeTrayState(withRowFields(R"(,"x":)" + open + close.substr(1))));
+    EXPECT_TRUE(decodeTrayState("\xEF\xBB\xBF" + withMenu(oneRow))) << "a byte-order mark, as the parser allows";
+    EXPECT_FALSE(decodeTrayState(" \xEF\xBB\xBF" + withMenu(oneRow))) << "only as the very first bytes";
 }
 
 TEST(TrayStateDecoding, RefusesEveryDeviationFromStrictJson)

@@ -213,5 +213,50 @@ TEST_F(DBusMenuObjectTest, StatesOfOnePassSendOneSignalWithTheLastValues)
     EXPECT_EQ(layouts, std::vector<uint>{layout().first});
 }
 
+TEST_F(DBusMenuObjectTest, ARebuildShowsOnlyTheNewLayoutWhateverCameBefore)
+{
+    const std::string nested = R"({"status":"ready","iconStatus":"ready","tooltip":"t","menu":[)"
+                               R"({"id":"p","text":"Parent","enabled":true,"children":[)"
+                               R"({"id":"c1","text":"One","enabled":true,"action":"one"},)"
+                               R"({"id":"c2","text":"Two","enabled":false,"action":"two"}]},)"
+                               R"({"id":"s","text":"","enabled":true,"separator":true},)"
+                               R"({"id":"q","text":"Quit_now","enabled":true,"action":"quit"}]})";
+    const auto labelOf = [](const MenuLayoutItem& item) {
+        return item.properties.value(QStringLiteral("label")).toString().toStdString();
+    };
+    // From three rows to a submenu and back: every item is what that layout alone makes it.
+    for (const std::string& json : {nested, sample, nested}) {
+        m_menu.rebuild(state(json));
+        const auto [revision, root] = layout();
+        const bool isNested = json == nested;
+        ASSERT_EQ(root.children.size(), 3) << json;
+        const MenuLayoutItem& first = root.children[0];
+        EXPECT_EQ(labelOf(first), isNested ? "Parent" : "Go");
+        EXPECT_EQ(first.children.size(), isNested ? 2 : 0);
+        EXPECT_EQ(first.properties.value(QStringLiteral("children-display")).toString(),
+                  isNested ? QStringLiteral("submenu") : QString());
+        EXPECT_EQ(root.children[1].properties, (QVariantMap{{QStringLiteral("type"), QStringLiteral("separator")}}));
+        EXPECT_EQ(labelOf(root.children[2]), isNested ? "Quit__now" : "Off");
+        EXPECT_EQ(root.children[2].properties.value(QStringLiteral("accessible-desc")),
+                  isNested ? QVariant(QStringLiteral("Quit_now")) : QVariant());
+        EXPECT_EQ(root.children[2].properties.value(QStringLiteral("enabled")).toBool(), isNested);
+        if (isNested) {
+            EXPECT_EQ(labelOf(first.children[0]), "One");
+            EXPECT_EQ(labelOf(first.children[1]), "Two");
+            EXPECT_FALSE(first.children[1].properties.value(QStringLiteral("enabled")).toBool());
+            // Ids follow the rows in order, children after their parent.
+            EXPECT_EQ(first.children[0].id, first.id + 1);
+            EXPECT_EQ(root.children[1].id, first.id + 3);
+        }
+    }
+    // A click reaches the action of the row now shown under the id.
+    const int two = layout().second.children[0].children[1].id;
+    const int one = layout().second.children[0].children[0].id;
+    for (const int id : {one, two}) {
+        call("Event", {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0U});
+    }
+    EXPECT_EQ(m_picked, std::vector<std::string>{"one"});
+}
+
 } // namespace
 } // namespace corvane
