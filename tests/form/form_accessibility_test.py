@@ -10,16 +10,15 @@ description or text may carry the key or any part of it.
 """
 
 import os
-import queue
 import shutil
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from corvane_run import CorvaneRun  # noqa: E402
 from glib_wait import pump_until  # noqa: E402
 
 TRAY = None
@@ -62,39 +61,17 @@ DESKTOP = None
 pyatspi = None
 
 
-class Form:
-    """corvane-tray in form mode: lines to its standard input, its events read on a thread."""
+class Form(CorvaneRun):
+    """corvane-tray in form mode."""
 
     def __init__(self, mode, project_root):
         environment = dict(DESKTOP.environment, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
                            CORVANE_TRAY_INSTANCE_ID="a" * 64)
-        self.process = subprocess.Popen([TRAY, "form", "--smoke"], env=environment, stdin=subprocess.PIPE,
-                                        stdout=subprocess.PIPE, text=True)
-        self.lines = queue.Queue()
-        threading.Thread(target=self.read, daemon=True).start()
+        super().__init__([TRAY, "form", "--smoke"], environment)
         self.expect('{"event":"ready"}')
         self.send('{"type":"form","mode":"%s","projectRoot":"%s"}' % (mode, project_root))
         self.expect('{"event":"form-presented","mode":"%s"}' % mode)
         self.expect('{"event":"form-visible"}')
-
-    def read(self):
-        for line in self.process.stdout:
-            self.lines.put(line.rstrip("\n"))
-
-    def send(self, line):
-        self.process.stdin.write(line + "\n")
-        self.process.stdin.flush()
-
-    def next_line(self):
-        found = []
-        pump_until(lambda: found.append(self.lines.get_nowait()) is None if not self.lines.empty() else False,
-                   "an event line")
-        return found[0]
-
-    def expect(self, line):
-        got = self.next_line()
-        if got != line:
-            raise AssertionError("expected %s, got %s" % (line, got))
 
     def close(self):
         self.process.stdin.close()

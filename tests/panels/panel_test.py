@@ -11,14 +11,11 @@ the item comes back after the panel is ended and started again.
     panel_test.py path/to/corvane-tray xfce4|lxqt|tint2
 """
 
-import json
 import os
-import queue
 import shutil
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 import unittest
 
@@ -27,8 +24,11 @@ import gi
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi  # noqa: E402
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+sys.path[:0] = [os.path.dirname(os.path.abspath(__file__)),
+                os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")]
+from corvane_run import CorvaneRun  # noqa: E402
 from glib_wait import pump_until  # noqa: E402
+from panel_state import ROWS, STATE  # noqa: E402
 
 TRAY = None
 PANEL = None
@@ -36,22 +36,6 @@ CONFIG = os.path.join(os.path.dirname(os.path.abspath(__file__)), "config")
 PATIENCE = 20.0
 # The artwork's blue, which no panel here draws itself.
 ARTWORK_BLUE = "#3A6FD8"
-
-ROWS = ["Pause & resume _now_", "More", "Disabled", "退出"]
-STATE = {
-    "status": "ready", "iconStatus": "busy", "tooltip": "Corvane & co_op <b>x</b>",
-    "menu": [
-        {"id": "a", "text": ROWS[0], "enabled": True, "action": "pause"},
-        {"id": "s1", "text": "", "enabled": True, "separator": True},
-        {"id": "p", "text": "More", "enabled": True, "children": [
-            {"id": "c1", "text": "Child", "enabled": True, "action": "child"},
-            {"id": "c2", "text": "", "enabled": False, "separator": True},
-            {"id": "c3", "text": "Quiet child", "enabled": True}]},
-        {"id": "d", "text": "Disabled", "enabled": False, "action": "never"},
-        {"id": "q", "text": "退出", "enabled": True, "action": "quit"},
-    ],
-}
-
 
 class Panel:
     """How each panel is set up, started, and which button opens the item's menu."""
@@ -95,7 +79,6 @@ class Desktop:
         for helper in panel.helpers:
             self.start(helper)
         self.panel_process = self.start_panel()
-        self.events = queue.Queue()
         self.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
         subprocess.run(["gdbus", "wait", "--session", "--timeout", str(int(PATIENCE)), "org.a11y.Bus"],
                        env=self.environment, check=True, timeout=PATIENCE)
@@ -121,19 +104,9 @@ class Desktop:
 
     def start_tray(self):
         self.environment["CORVANE_TRAY_INSTANCE_ID"] = os.urandom(32).hex()
-        self.tray = self.start([TRAY], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, stderr=None)
-        threading.Thread(target=self.read_events, daemon=True).start()
-        self.tray.stdin.write(json.dumps(STATE, ensure_ascii=False) + "\n")
-        self.tray.stdin.flush()
-
-    def read_events(self):
-        for line in self.tray.stdout:
-            self.events.put(line.strip())
-
-    def next_event(self):
-        pump_until(lambda: not self.events.empty(), "an event from corvane-tray")
-        line = self.events.get_nowait()
-        return json.loads(line)
+        self.tray = CorvaneRun([TRAY], self.environment)
+        self.processes.append(self.tray.process)
+        self.tray.send(STATE)
 
     def xdotool(self, *arguments):
         subprocess.run(["xdotool", *arguments], env=self.environment, check=True, timeout=PATIENCE)
@@ -200,13 +173,14 @@ class PanelTest(unittest.TestCase):
     def setUpClass(cls):
         cls.desktop = Desktop(PANELS[PANEL])
         cls.desktop.start_tray()
-        started = [cls.desktop.next_event(), cls.desktop.next_event()]
-        assert started == [{"event": "ready"}, {"event": "tray-visible"}], started
+        cls.tray = cls.desktop.tray
+        cls.tray.expect('{"event":"ready"}')
+        cls.tray.expect('{"event":"tray-visible"}')
 
     @classmethod
     def tearDownClass(cls):
-        cls.desktop.tray.stdin.close()
-        cls.desktop.tray.wait(PATIENCE)
+        cls.tray.process.stdin.close()
+        cls.tray.process.wait(PATIENCE)
         cls.desktop.close()
 
     def open_menu(self):
@@ -235,7 +209,7 @@ class PanelTest(unittest.TestCase):
         self.assertFalse(rows[2].get_state_set().contains(Atspi.StateType.ENABLED))
         first = centre(rows[0])
         self.desktop.click(*first)
-        self.assertEqual(self.desktop.next_event(), {"event": "menu", "action": "pause"})
+        self.assertEqual(self.tray.next_line(), '{"action":"pause","event":"menu"}')
 
         # The panel ended and started again: the item comes back, and a click on it and then where its
         # first row was gives that row's event.
@@ -247,12 +221,12 @@ class PanelTest(unittest.TestCase):
             self.desktop.click(x + width // 2, y + height // 2, self.desktop.panel.button)
             self.desktop.click(first[0] - item[0] + x, first[1] - item[1] + y)
             try:
-                pump_until(lambda: not self.desktop.events.empty(), "the row's event", patience=4.0)
+                pump_until(lambda: not self.tray.lines.empty(), "the row's event", patience=4.0)
                 break
             except AssertionError:
                 self.desktop.xdotool("key", "Escape")
-        self.assertEqual(self.desktop.next_event(), {"event": "menu", "action": "pause"})
-        self.assertIsNone(self.desktop.tray.poll())
+        self.assertEqual(self.tray.next_line(), '{"action":"pause","event":"menu"}')
+        self.assertIsNone(self.tray.process.poll())
 
 
 if __name__ == "__main__":

@@ -12,24 +12,25 @@ a mouse (the virtual pointer) and a screen reader (AT-SPI) would:
 - the tooltip shows the markup characters as characters (as fullwidth forms: our item sends them so);
 - after waybar is ended and started again, the item shows again and its menu still works.
 
-    wayland-session --bin corvane-tray --bin corvane-virtual-pointer --bin glib_wait.py --bin waybar_test.py \
+    wayland-session --bin corvane-tray --bin corvane-virtual-pointer --bin glib_wait.py --bin corvane_run.py \
+        --bin panel_state.py --bin waybar_test.py \
         -- waybar_test.py
 """
 
 import json
 import os
-import queue
 import re
 import signal
 import subprocess
 import sys
-import threading
 import unittest
 import warnings
 
-# glib_wait is beside this file when the session copied both, else in the tree's tests/support.
+# The helpers are beside this file when the session copied them, else in the tree (tests/support).
 sys.path[:0] = [os.path.dirname(os.path.abspath(__file__)),
                 os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")]
+from corvane_run import CorvaneRun  # noqa: E402
+from panel_state import STATE  # noqa: E402
 from glib_wait import pump_until  # noqa: E402
 
 import dbus  # noqa: E402
@@ -42,17 +43,6 @@ warnings.filterwarnings("ignore", message=r"Atspi\.Accessible\.get_\w+_iface is 
 PATIENCE = 10.0
 SCREEN = (1024, 768)
 BAR_HEIGHT = 30
-STATE = json.dumps({
-    "status": "ready", "iconStatus": "ready", "tooltip": "Corvane & co_op <b>x</b>",
-    "menu": [
-        {"id": "pause", "text": "Pause & resume _now_", "enabled": True, "action": "pause"},
-        {"id": "sep-1", "text": "", "enabled": True, "separator": True},
-        {"id": "more", "text": "More", "enabled": True, "children": [
-            {"id": "child", "text": "Child", "enabled": True, "action": "child"},
-            {"id": "sep-more", "text": "", "enabled": True, "separator": True},
-            {"id": "quiet", "text": "Quiet child", "enabled": True}]},
-        {"id": "off", "text": "Unavailable", "enabled": False, "action": "off"},
-        {"id": "quit", "text": "退出", "enabled": True, "action": "quit"}]}, ensure_ascii=False)
 # The menu as a screen reader reads it: (role, name, sensitive), children indented by two spaces.
 MENU = [
     ("menu item", "Pause & resume _now_", True),
@@ -61,26 +51,22 @@ MENU = [
     ("  menu item", "Child", True),
     ("  separator", "", True),
     ("  menu item", "Quiet child", True),
-    ("menu item", "Unavailable", False),
+    ("menu item", "Disabled", False),
     ("menu item", "退出", True),
 ]
 # Markup characters go out as their fullwidth forms, which no host interprets.
 SHOWN_TOOLTIP = "Corvane ＆ co_op ＜b＞x＜/b＞"
 
 
-class Tray:
-    """corvane-tray in tray mode: lines to its standard input, its events read on a thread."""
+class Tray(CorvaneRun):
+    """corvane-tray in tray mode, on Qt's Wayland platform."""
 
     def __init__(self):
         environment = dict(os.environ, QT_QPA_PLATFORM="wayland", CORVANE_TRAY_INSTANCE_ID=os.urandom(32).hex())
-        self.process = subprocess.Popen(["corvane-tray"], env=environment, stdin=subprocess.PIPE,
-                                        stdout=subprocess.PIPE, text=True)
-        self.lines = queue.Queue()
-        threading.Thread(target=self.read, daemon=True).start()
+        super().__init__(["corvane-tray"], environment)
         self.expect('{"event":"ready"}')
         self.expect('{"event":"tray-visible"}')
-        self.process.stdin.write(STATE + "\n")
-        self.process.stdin.flush()
+        self.send(STATE)
 
     def exported_tooltip(self):
         """The tooltip text our item exports, as any tray host reads it."""
@@ -95,21 +81,6 @@ class Tray:
                 return str(bus.get_object(name, "/" + path).Get(
                     "org.kde.StatusNotifierItem", "ToolTip", dbus_interface="org.freedesktop.DBus.Properties")[2])
         return None
-
-    def read(self):
-        for line in self.process.stdout:
-            self.lines.put(line.rstrip("\n"))
-
-    def next_line(self):
-        found = []
-        pump_until(lambda: found.append(self.lines.get_nowait()) is None if not self.lines.empty() else False,
-                   "an event line", PATIENCE)
-        return found[0]
-
-    def expect(self, line):
-        got = self.next_line()
-        if got != line:
-            raise AssertionError("expected %s, got %s" % (line, got))
 
     def close(self):
         """Ends the run as a controller does; its status and anything it said unasked."""

@@ -32,7 +32,8 @@ corvane_target_defaults(corvane-virtual-pointer)
 add_test(NAME waybar_panel_test
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wayland-session
                  --bin $<TARGET_FILE:corvane-tray> --bin $<TARGET_FILE:corvane-virtual-pointer>
-                 --bin ${PROJECT_SOURCE_DIR}/tests/support/glib_wait.py --bin ${CMAKE_CURRENT_SOURCE_DIR}/waybar_test.py
+                 --bin ${PROJECT_SOURCE_DIR}/tests/support/glib_wait.py --bin ${PROJECT_SOURCE_DIR}/tests/support/corvane_run.py
+                 --bin ${CMAKE_CURRENT_SOURCE_DIR}/panel_state.py --bin ${CMAKE_CURRENT_SOURCE_DIR}/waybar_test.py
                  -- waybar_test.py)
 set_tests_properties(waybar_panel_test PROPERTIES TIMEOUT 120 LABELS "panels;desktop")
 
