@@ -14,7 +14,20 @@ std::size_t childCountOf(const MenuEntry& entry)
 
 LayoutKey LayoutKey::of(const MenuEntry& entry)
 {
-    return {canonicalForm(entry.id), entry.isSeparator(), childCountOf(entry)};
+    LayoutKey key;
+    key.assign(entry);
+    return key;
+}
+
+void LayoutKey::assign(const MenuEntry& entry)
+{
+    if (isCanonical(entry.id)) {
+        canonicalId = entry.id;
+    } else {
+        canonicalId = canonicalForm(entry.id);
+    }
+    separator = entry.isSeparator();
+    childCount = childCountOf(entry);
 }
 
 bool LayoutKey::matches(const MenuEntry& entry) const
@@ -36,15 +49,8 @@ void assignMenuLayout(const TrayState& state, MenuLayout& layout)
 {
     std::size_t count = 0;
     state.forEachEntry([&layout, &count](const MenuEntry& entry) {
-        LayoutKey& key = count < layout.size() ? layout[count] : layout.emplace_back();
+        (count < layout.size() ? layout[count] : layout.emplace_back()).assign(entry);
         ++count;
-        if (isCanonical(entry.id)) {
-            key.canonicalId = entry.id;
-        } else {
-            key.canonicalId = canonicalForm(entry.id);
-        }
-        key.separator = entry.isSeparator();
-        key.childCount = childCountOf(entry);
         return true;
     });
     layout.resize(count);

@@ -17,6 +17,8 @@ struct LayoutKey {
     std::size_t childCount = 0;
 
     static LayoutKey of(const MenuEntry& entry);
+    // Makes this key the key of `entry`, reusing the memory of its id.
+    void assign(const MenuEntry& entry);
     // Whether `entry` has this key, found without allocating while its id is in canonical form.
     bool matches(const MenuEntry& entry) const;
     bool operator==(const LayoutKey&) const = default;

@@ -106,13 +106,12 @@ std::optional<QString> accessibleDescOf(const QString& label, bool carried)
 
 DBusMenuModel::DBusMenuModel()
 {
-    m_items.emplace_back();
     MenuEntry starting;
     starting.id = "status";
     starting.text = startingTitle;
     starting.action = "status";
-    const std::size_t index = addItem(starting);
-    m_items.front().children.push_back(idOf(index));
+    m_items.emplace_back();
+    m_items.resize(setItems({starting}, 0, 1));
 }
 
 void DBusMenuModel::rebuild(const TrayState& state)
@@ -143,12 +142,6 @@ std::size_t DBusMenuModel::setItems(const std::vector<MenuEntry>& entries, std::
 DBusMenuModel::Item& DBusMenuModel::itemAt(std::size_t index)
 {
     return index < m_items.size() ? m_items[index] : m_items.emplace_back();
-}
-
-std::size_t DBusMenuModel::addItem(const MenuEntry& entry)
-{
-    setItem(m_items.emplace_back(), entry);
-    return m_items.size() - 1;
 }
 
 void DBusMenuModel::setItem(Item& item, const MenuEntry& entry)

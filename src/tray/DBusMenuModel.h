@@ -87,7 +87,6 @@ private:
     // their strings) left from earlier layouts; answers the index after the last one filled.
     std::size_t setItems(const std::vector<MenuEntry>& entries, std::size_t parent, std::size_t next);
     Item& itemAt(std::size_t index);
-    std::size_t addItem(const MenuEntry& entry);
     static void setItem(Item& item, const MenuEntry& entry);
     const QString& labelOf(const Item& item) const;
     int idOf(std::size_t index) const;

@@ -77,7 +77,7 @@ void StatusItem::apply(const TrayState& state)
 {
     if (!hasLayout(state, m_menuLayout)) {
         rebuild(state);
-        m_menuLayout = menuLayout(state);
+        assignMenuLayout(state, m_menuLayout);
     }
     std::size_t index = 0;
     state.forEachEntry([this, &index](const MenuEntry& entry) {
