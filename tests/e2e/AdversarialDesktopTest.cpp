@@ -41,11 +41,12 @@ std::size_t count(const std::string& text, const std::string& needle)
     return found;
 }
 
-// An X server of the test's own, so that it can be ended under a running process.
+// An X server of the test's own, so that it can be ended under a running process. It never resets when
+// its last client leaves, which would refuse the next one for a moment.
 class OwnDisplay final {
 public:
     OwnDisplay()
-        : m_server({"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+        : m_server({"Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"},
                    {.input = Process::Stream::Null, .errors = Process::Stream::Null})
     {
         m_display = ":" + m_server.readLine(patience).value_or("");
