@@ -22,7 +22,7 @@ import unittest
 import gi
 
 gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi  # noqa: E402
+from gi.repository import Atspi, Gio, GLib  # noqa: E402
 
 sys.path[:0] = [os.path.dirname(os.path.abspath(__file__)),
                 os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support")]
@@ -75,17 +75,33 @@ class Desktop:
             os.makedirs(os.path.dirname(target), exist_ok=True)
             shutil.copy(os.path.join(CONFIG, source), target)
         self.processes = []
+        self.start_accessibility_bus()
         self.start(["openbox"])
         for helper in panel.helpers:
             self.start(helper)
         self.panel_process = self.start_panel()
-        self.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+
+    def start_accessibility_bus(self):
+        """The accessibility bus, before anything that might use it. The launcher runs without the display
+        and the bus's address goes on the root window here, once the launcher has its bus name: left to
+        itself the launcher puts it there first, and Qt 5's bridge (lxqt-panel) starting in between takes
+        the address, misses the name and stays off."""
+        launcher = dict(self.environment)
+        launcher.pop("DISPLAY")
+        self.start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"], env=launcher)
         subprocess.run(["gdbus", "wait", "--session", "--timeout", str(int(PATIENCE)), "org.a11y.Bus"],
+                       env=self.environment, check=True, timeout=PATIENCE)
+        session = Gio.bus_get_sync(Gio.BusType.SESSION)
+        address = session.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress", None,
+                                    GLib.VariantType("(s)"), Gio.DBusCallFlags.NONE, int(PATIENCE * 1000),
+                                    None).unpack()[0]
+        subprocess.run(["xprop", "-root", "-f", "AT_SPI_BUS", "8s", "-set", "AT_SPI_BUS", address],
                        env=self.environment, check=True, timeout=PATIENCE)
 
     def start(self, argv, **options):
         options.setdefault("stderr", subprocess.DEVNULL)
-        process = subprocess.Popen(argv, env=self.environment, **options)
+        options.setdefault("env", self.environment)
+        process = subprocess.Popen(argv, **options)
         self.processes.append(process)
         return process
 
@@ -104,7 +120,9 @@ class Desktop:
 
     def start_tray(self):
         self.environment["CORVANE_TRAY_INSTANCE_ID"] = os.urandom(32).hex()
-        self.tray = CorvaneRun([TRAY], self.environment)
+        # The tray starts with the panel, which on a busy machine may take longer than the usual 5 s to
+        # come up: "tray-visible" is awaited for as long as the test's own patience.
+        self.tray = CorvaneRun([TRAY], dict(self.environment, CORVANE_UI_WAIT_MS=str(int(PATIENCE * 1000) // 2)))
         self.processes.append(self.tray.process)
         self.tray.send(STATE)
 
@@ -191,40 +209,32 @@ class PanelTest(unittest.TestCase):
             try:
                 self.desktop.click(x + width // 2, y + height // 2, self.desktop.panel.button)
                 pump_until(lambda: all(name in watch.rows for name in ROWS), "the menu", patience=4.0)
-                return (x, y), [watch.rows[name] for name in ROWS]
+                return [watch.rows[name] for name in ROWS]
             except AssertionError:
                 # A panel that has just come up may not take the first click yet: a person would click again.
                 self.desktop.xdotool("key", "Escape")
             finally:
                 watch.close()
-        self.fail("the menu's rows " + repr(ROWS) + " never came; seen " + repr(sorted(watch.rows)))
+        desktop = Atspi.get_desktop(0)
+        applications = [desktop.get_child_at_index(i).get_name() for i in range(desktop.get_child_count())]
+        self.fail("the menu's rows %r never came; seen %r; on the accessibility bus: %r"
+                  % (ROWS, sorted(watch.rows), applications))
 
     def test_the_item_on_the_panel(self):
-        # The panel and the accessibility bus start together, and so the bus never misses the panel (Qt's
-        # bridge may miss a bus that was there first): the texts are read over AT-SPI from this first start.
-        item, rows = self.open_menu()
+        rows = self.open_menu()
         # A row shown with a mnemonic lost an "_" or an "&" on the way.
         for row in rows:
             self.assertEqual([binding for binding in key_bindings(row) if binding], [], row.get_name())
         self.assertFalse(rows[2].get_state_set().contains(Atspi.StateType.ENABLED))
-        first = centre(rows[0])
-        self.desktop.click(*first)
+        self.desktop.click(*centre(rows[0]))
         self.assertEqual(self.tray.next_line(), '{"action":"pause","event":"menu"}')
 
-        # The panel ended and started again: the item comes back, and a click on it and then where its
-        # first row was gives that row's event.
+        # The panel ended and started again: the item comes back, and its menu reads and works as before.
         self.desktop.end(self.desktop.panel_process)
         self.desktop.wait_for_artwork(shown=False)
         self.desktop.panel_process = self.desktop.start_panel()
-        for _ in range(4):
-            x, y, width, height = self.desktop.wait_for_artwork()
-            self.desktop.click(x + width // 2, y + height // 2, self.desktop.panel.button)
-            self.desktop.click(first[0] - item[0] + x, first[1] - item[1] + y)
-            try:
-                pump_until(lambda: not self.tray.lines.empty(), "the row's event", patience=4.0)
-                break
-            except AssertionError:
-                self.desktop.xdotool("key", "Escape")
+        rows = self.open_menu()
+        self.desktop.click(*centre(rows[0]))
         self.assertEqual(self.tray.next_line(), '{"action":"pause","event":"menu"}')
         self.assertIsNone(self.tray.process.poll())
 

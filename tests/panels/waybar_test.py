@@ -71,10 +71,7 @@ class Tray(CorvaneRun):
     def exported_tooltip(self):
         """The tooltip text our item exports, as any tray host reads it."""
         bus = dbus.SessionBus()
-        watcher = bus.get_object("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher")
-        items = watcher.Get("org.kde.StatusNotifierWatcher", "RegisteredStatusNotifierItems",
-                            dbus_interface="org.freedesktop.DBus.Properties")
-        for item in items:
+        for item in registered_items():
             name, path = item.split("/", 1)
             if bus.call_blocking("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
                                  "GetConnectionUnixProcessID", "s", (name,)) == self.process.pid:
@@ -90,6 +87,13 @@ class Tray(CorvaneRun):
         while not self.lines.empty():
             rest.append(self.lines.get_nowait())
         return status, rest
+
+
+def registered_items():
+    """The items the running watcher (waybar's) holds."""
+    watcher = dbus.SessionBus().get_object("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher")
+    return [str(item) for item in watcher.Get("org.kde.StatusNotifierWatcher", "RegisteredStatusNotifierItems",
+                                              dbus_interface="org.freedesktop.DBus.Properties")]
 
 
 class Pointer:
@@ -240,7 +244,10 @@ class Panel:
                                          os.environ["WAYBAR_STYLE"]], stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
         self.pid = self.started.pid
-        pump_until(self.icon_drawn, "the item on the new bar", PATIENCE)
+        try:
+            pump_until(self.icon_drawn, "the item on the new bar", PATIENCE)
+        except AssertionError as error:
+            raise AssertionError("%s; the watcher holds %r" % (error, registered_items())) from None
 
     def close(self):
         if self.started:
