@@ -106,7 +106,17 @@ class Desktop:
         return process
 
     def start_panel(self):
-        return self.start(self.panel.argv, stdout=subprocess.DEVNULL)
+        """Starts the panel and returns it once its window shows. A busy machine now and then leaves an
+        lxqt-panel that owns its tray but never shows itself: that one is ended and started again."""
+        for _ in range(3):
+            process = self.start(self.panel.argv, stdout=subprocess.DEVNULL)
+            try:
+                subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--class", "panel|tint2"],
+                               env=self.environment, stdout=subprocess.DEVNULL, check=True, timeout=PATIENCE / 2)
+                return process
+            except subprocess.TimeoutExpired:
+                self.end(process)
+        raise AssertionError("the panel never showed")
 
     def end(self, process):
         if process.poll() is None:
