@@ -36,10 +36,6 @@ class SwayFormTest(unittest.TestCase):
                                              check=True, timeout=PATIENCE).stdout)
             self.assertIn(("Corvane", True), windows(tree))
             form.stdin.close()
-            try:
-                form.wait(5)
-            except subprocess.TimeoutExpired:
-                print("DIAG", subprocess.run(["gdb", "-p", str(form.pid), "-batch", "-ex", "thread apply all bt"], capture_output=True, text=True).stdout)
             self.assertEqual(form.wait(PATIENCE), 0)
         finally:
             if form.poll() is None:
