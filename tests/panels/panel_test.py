@@ -130,8 +130,8 @@ class Desktop:
 
     def start_tray(self):
         self.environment["CORVANE_TRAY_INSTANCE_ID"] = os.urandom(32).hex()
-        # The tray starts with the panel, which on a busy machine may take longer than the usual 5 s to
-        # come up: "tray-visible" is awaited for as long as the test's own patience.
+        # The panel's tray may still be coming up, which on a busy machine can take longer than the usual
+        # 5 s: the tray waits for half the test's patience.
         self.tray = CorvaneRun([TRAY], dict(self.environment, CORVANE_UI_WAIT_MS=str(int(PATIENCE * 1000) // 2)))
         self.processes.append(self.tray.process)
         self.tray.send(STATE)
