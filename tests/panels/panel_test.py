@@ -16,7 +16,6 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import time
 import unittest
 
 import gi
@@ -162,18 +161,17 @@ class Desktop:
         return self.artwork()
 
 
-KINDS = ("object:state-changed:showing", "window:create", "object:children-changed", "object:state-changed:visible", "window:activate", "focus:", "object:state-changed:focused", "object:state-changed:selected")
+SHOWING = "object:state-changed:showing"
 class MenuWatch:
     """The menu rows AT-SPI reports as they come on screen."""
 
     def __init__(self):
         self.rows = {}
         self.listener = Atspi.EventListener.new(self.on_event)
-        for kind in KINDS:
-            self.listener.register(kind)
+        self.listener.register(SHOWING)
 
     def on_event(self, event):
-        if event.type == "object:state-changed:showing" and event.detail1 == 1:
+        if event.type == SHOWING and event.detail1 == 1:
             self.take(event.source)
 
     def take(self, source):
@@ -182,8 +180,7 @@ class MenuWatch:
                 self.rows[item.get_name()] = item
 
     def close(self):
-        for kind in KINDS:
-            self.listener.deregister(kind)
+        self.listener.deregister(SHOWING)
 
 
 def key_bindings(item):

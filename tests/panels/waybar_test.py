@@ -17,7 +17,6 @@ a mouse (the virtual pointer) and a screen reader (AT-SPI) would:
         -- waybar_test.py
 """
 
-import json
 import os
 import re
 import signal
